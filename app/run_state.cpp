@@ -1,0 +1,5 @@
+#include "app/run_state.h"
+
+int WindowsVersionCode = 0;
+int HddInterface = InterfaceNone;
+int SetupFailed = 0;

@@ -1,0 +1,19 @@
+// The seam between the program and the system: every Win32 and C runtime call that the program
+// makes is declared through this header. The Windows builds get the real system headers; the
+// host build gets the simulated machine, which answers the same calls with Windows' semantics.
+#ifndef SETUP_PLATFORM_PLATFORM_H
+#define SETUP_PLATFORM_PLATFORM_H
+
+#include <stdio.h>
+#include <string.h>
+
+#ifdef _WIN32
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+#include <share.h>
+#else
+#include "winsim/win32.h"
+#endif
+
+#endif

@@ -1,0 +1,97 @@
+#include "probe/probes.h"
+
+#include "platform/platform.h"
+
+const char InstalledMarkerKey[] = "system\\Restore Card";
+
+const VersionLabel VersionLabels[] = {
+    {VersionUnknown, "Microsoft  Windows  32s"},
+    {VersionWindows95, "Microsoft  Windows  95"},
+    {VersionWindows98, "Microsoft  Windows  98"},
+    {VersionWindowsMe, "Microsoft  Windows  ME"},
+    {VersionNt4, "Windows  NT  Workstation"},
+    {VersionNt4Workstation, "Windows  NT  Workstation"},
+    {VersionNt4Server, "Windows  NT  Server"},
+    {VersionWindows2000, "Windows  2000  Professional"},
+    {VersionWindows2000Professional, "Windows  2000  Professional"},
+    {VersionWindows2000Server, "Windows  2000  Server"},
+};
+const int VersionLabelCount = sizeof VersionLabels / sizeof VersionLabels[0];
+
+const char *LookupVersionLabel(int code) {
+    for (const VersionLabel &row : VersionLabels)
+        if (row.code == code) return row.label;
+    return "";
+}
+
+namespace {
+
+enum { EditionUnknown = 0, EditionWorkstation = 1, EditionServer = 2 };
+
+int EditionFromProductType(BYTE productType) {
+    switch (productType) {
+    case VER_NT_WORKSTATION: return EditionWorkstation;
+    case VER_NT_DOMAIN_CONTROLLER:
+    case VER_NT_SERVER: return EditionServer;
+    default: return EditionUnknown;
+    }
+}
+
+// Systems that refuse the extended version record keep the edition in the registry.
+int EditionFromRegistry() {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\ProductOptions", 0,
+                      KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return EditionUnknown;
+    char productType[80];
+    DWORD type = REG_NONE;
+    DWORD size = sizeof productType - 1;
+    LONG result = RegQueryValueExA(key, "ProductType", nullptr, &type,
+                                   reinterpret_cast<LPBYTE>(productType), &size);
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return EditionUnknown;
+    // Stored strings need not carry their terminating zero.
+    productType[size < sizeof productType ? size : sizeof productType - 1] = '\0';
+    if (lstrcmpiA(productType, "WINNT") == 0) return EditionWorkstation;
+    if (lstrcmpiA(productType, "SERVERNT") == 0 || lstrcmpiA(productType, "LANMANNT") == 0)
+        return EditionServer;
+    return EditionUnknown;
+}
+
+}  // namespace
+
+int DetectWindowsVersion() {
+    OSVERSIONINFOEXA info;
+    memset(&info, 0, sizeof info);
+    info.dwOSVersionInfoSize = sizeof(OSVERSIONINFOEXA);
+    LPOSVERSIONINFOA record = reinterpret_cast<LPOSVERSIONINFOA>(&info);
+    BOOL extended = GetVersionExA(record);
+    if (!extended) {
+        info.dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);
+        if (!GetVersionExA(record)) return VersionUnknown;
+    }
+    DWORD major = info.dwMajorVersion;
+    DWORD minor = info.dwMinorVersion;
+    switch (info.dwPlatformId) {
+    case VER_PLATFORM_WIN32s: return VersionUnknown;
+    case VER_PLATFORM_WIN32_WINDOWS:
+        if (major > 4 || (major == 4 && minor == 90)) return VersionWindowsMe;
+        if (major == 4 && minor == 10) return VersionWindows98;
+        return VersionWindows95;
+    case VER_PLATFORM_WIN32_NT: {
+        int family = major <= 4 ? VersionNt4 : VersionWindows2000;
+        int edition = extended ? EditionFromProductType(info.wProductType) : EditionFromRegistry();
+        return family + edition;
+    }
+    default:
+        // An unknown platform is no Windows 95: nothing may be installed on it.
+        return VersionUnknown;
+    }
+}
+
+int IsInstalled() {
+    HKEY key;
+    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, InstalledMarkerKey, &key) != ERROR_SUCCESS) return 0;
+    RegCloseKey(key);
+    return 1;
+}

@@ -1,0 +1,24 @@
+// Runs the program on a simulated machine as a fresh process would: run state at zero, the
+// application object's entry called once, the person at the screen acting through `script`.
+#ifndef SETUP_TESTS_PROGRAM_RUN_H
+#define SETUP_TESTS_PROGRAM_RUN_H
+
+#include <functional>
+
+#include "app/run_state.h"
+#include "framework/afxwin.h"
+#include "winsim/machine.h"
+
+inline void ResetRunState() {
+    WindowsVersionCode = 0;
+    HddInterface = 0;
+    SetupFailed = 0;
+}
+
+inline int RunProgram(winsim::Machine &machine, std::function<void(winsim::User &)> script) {
+    ResetRunState();
+    machine.user = std::move(script);
+    return AfxWinMain(GetModuleHandleA(nullptr));
+}
+
+#endif

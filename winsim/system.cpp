@@ -1,0 +1,51 @@
+// Version query, string helpers and modules.
+#include <cctype>
+#include <cstring>
+
+#include "winsim/machine.h"
+
+using winsim::Machine;
+
+BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info) {
+    Machine &m = Machine::Current();
+    DWORD size = info ? info->dwOSVersionInfoSize : 0;
+    std::string call = "GetVersionExA(" + std::to_string(size) + ")";
+    const winsim::VersionRecord &v = m.version;
+    bool extended = size == sizeof(OSVERSIONINFOEXA);
+    bool accepted = (extended && !v.extendedFails) || (size == sizeof(OSVERSIONINFOA) && !v.basicFails);
+    if (!accepted) {
+        m.Record(call + " = 0");
+        return FALSE;
+    }
+    info->dwMajorVersion = v.major;
+    info->dwMinorVersion = v.minor;
+    info->dwBuildNumber = v.build;
+    info->dwPlatformId = v.platform;
+    info->szCSDVersion[0] = '\0';
+    if (extended) reinterpret_cast<LPOSVERSIONINFOEXA>(info)->wProductType = v.productType;
+    m.Record(call + " = 1");
+    return TRUE;
+}
+
+int WINAPI lstrcmpiA(LPCSTR a, LPCSTR b) {
+    a = a ? a : "";
+    b = b ? b : "";
+    for (;; ++a, ++b) {
+        int ca = std::tolower(static_cast<unsigned char>(*a));
+        int cb = std::tolower(static_cast<unsigned char>(*b));
+        if (ca != cb) return ca < cb ? -1 : 1;
+        if (!ca) return 0;
+    }
+}
+
+int WINAPI lstrlenA(LPCSTR s) { return s ? static_cast<int>(std::strlen(s)) : 0; }
+
+LPSTR WINAPI lstrcpynA(LPSTR dst, LPCSTR src, int max) {
+    if (max <= 0) return dst;
+    int i = 0;
+    for (; i < max - 1 && src[i]; ++i) dst[i] = src[i];
+    dst[i] = '\0';
+    return dst;
+}
+
+HMODULE WINAPI GetModuleHandleA(LPCSTR) { return reinterpret_cast<HMODULE>(0x400000); }
