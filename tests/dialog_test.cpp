@@ -135,6 +135,20 @@ TEST(DialogViews, TheLastInterfaceClickedWins) {
     EXPECT_EQ(HddInterface, 1);
 }
 
+TEST(DialogViews, RadioChecksFollowTheLastClick) {
+    // The template has one WS_GROUP control, so both radio buttons are one group, and the
+    // system's automatic handling leaves only the last one clicked checked (as Wine shows).
+    winsim::Machine machine;
+    RunProgram(machine, [&](winsim::User &u) {
+        u.Click(IDC_INSTALL);
+        u.Click(IDC_IDE);
+        EXPECT_EQ(u.Control(IDC_IDE).check, BST_CHECKED);
+        u.Click(IDC_SCSI);
+        EXPECT_EQ(u.Control(IDC_IDE).check, BST_UNCHECKED);
+        EXPECT_EQ(u.Control(IDC_SCSI).check, BST_CHECKED);
+    });
+}
+
 TEST(DialogViews, HiddenControlsCannotBeReached) {
     winsim::Machine machine;
     machine.Key(HKEY_LOCAL_MACHINE, "system\\Restore Card");

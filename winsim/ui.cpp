@@ -420,18 +420,21 @@ bool User::Click(int id) {
     Window &c = Control(id);
     if (!c.visible || (c.style & WS_DISABLED)) return false;
     if ((c.style & BS_TYPEMASK) == BS_AUTORADIOBUTTON && lstrcmpiA(c.className.c_str(), "BUTTON") == 0) {
-        // An automatic radio button checks itself and clears the others of its group, which
-        // runs from a WS_GROUP control up to the next one.
-        Window *d = c.parent;
-        auto self = std::find(d->children.begin(), d->children.end(), &c);
-        auto first = self;
-        while (first != d->children.begin() && !((*first)->style & WS_GROUP)) --first;
-        auto last = self + 1;
-        while (last != d->children.end() && !((*last)->style & WS_GROUP)) ++last;
-        for (auto it = first; it != last; ++it)
-            if (((*it)->style & BS_TYPEMASK) == BS_AUTORADIOBUTTON &&
-                lstrcmpiA((*it)->className.c_str(), "BUTTON") == 0)
-                (*it)->check = BST_UNCHECKED;
+        // An automatic radio button checks itself and clears the others of its group. The
+        // controls form a ring: a group runs from a WS_GROUP control up to the next one, so a
+        // dialog with a single WS_GROUP control is one group all round.
+        const std::vector<Window *> &ring = c.parent->children;
+        size_t n = ring.size();
+        size_t self = static_cast<size_t>(std::find(ring.begin(), ring.end(), &c) - ring.begin());
+        size_t first = self;
+        for (size_t k = 0; k < n && !(ring[first]->style & WS_GROUP); ++k) first = (first + n - 1) % n;
+        for (size_t k = 0; k < n; ++k) {
+            Window *other = ring[(first + k) % n];
+            if (k > 0 && (other->style & WS_GROUP)) break;
+            if ((other->style & BS_TYPEMASK) == BS_AUTORADIOBUTTON &&
+                lstrcmpiA(other->className.c_str(), "BUTTON") == 0)
+                other->check = BST_UNCHECKED;
+        }
         c.check = BST_CHECKED;
     }
     Send(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(c.handle));

@@ -1,0 +1,34 @@
+# The two commands of the README, and the steps they are made of. Each step installs what it
+# needs first (scripts/install-deps.sh), so both work on a fresh Debian 12 machine as root.
+WINVER ?= win98
+JOBS ?= 2
+
+.PHONY: run test deps build host host-asan win32 win64 check-binaries e2e clean
+
+run: deps win64
+	python3 e2e/run.py --root . --demo $(WINVER)
+
+test: deps host host-asan win32 win64 check-binaries e2e
+
+deps:
+	@bash scripts/install-deps.sh
+
+build: host host-asan win32 win64
+
+host host-asan: deps
+	cmake --preset $@ >/dev/null
+	cmake --build build/$@ -j$(JOBS)
+	cd build/$@ && ctest -L host --output-on-failure -j$(JOBS)
+
+win32 win64: deps
+	cmake --preset $@ >/dev/null
+	cmake --build build/$@ -j$(JOBS)
+
+check-binaries: win32 win64
+	bash scripts/check-binaries.sh
+
+e2e: deps host win64
+	cd build/host && ctest -L e2e --verbose --timeout 1800
+
+clean:
+	rm -rf build

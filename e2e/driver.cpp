@@ -1,0 +1,562 @@
+// Drives Setup.exe on a real Win32 implementation as a person would, and writes down what a
+// person would see, one "key=value" line each, for the runner to compare with its table.
+//
+//   driver.exe REPORT SCREENS SETUP_EXE STEP...     run Setup.exe and act out the steps
+//   driver.exe --witness LOG                         a top-level window that notes the
+//                                                    session-end query of a restart
+//
+// Steps: view NAME | click ID | esc | close | box | no-box | window | restart | no-restart |
+//        end | wait (for a person to close it) | regkey PATH | regvalue PATH NAME
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+FILE *g_report = nullptr;
+std::string g_screens;
+std::string g_witnessLog;
+PROCESS_INFORMATION g_setup = {};
+PROCESS_INFORMATION g_witness = {};
+HWND g_dialog = nullptr;
+int g_boxes = 0;
+std::string g_setupExe;
+DWORD g_started = 0;
+
+void Report(const char *format, ...) {
+    va_list args;
+    va_start(args, format);
+    vfprintf(g_report, format, args);
+    va_end(args);
+    fputc('\n', g_report);
+    fflush(g_report);
+}
+
+std::string TextOf(HWND hwnd) {
+    char text[512] = "";
+    DWORD_PTR length = 0;
+    SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                        SMTO_ABORTIFHUNG, 3000, &length);
+    return text;
+}
+
+std::string ClassOf(HWND hwnd) {
+    char name[64] = "";
+    GetClassNameA(hwnd, name, sizeof name);
+    return name;
+}
+
+bool SetupRunning() { return WaitForSingleObject(g_setup.hProcess, 0) == WAIT_TIMEOUT; }
+
+// Lets the program's thread finish what was posted to it, including any box it opened.
+void Settle() {
+    for (int i = 0; i < 3; ++i) {
+        Sleep(150);
+        DWORD_PTR ignored;
+        if (g_dialog) SendMessageTimeoutA(g_dialog, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
+    }
+}
+
+struct Search {
+    DWORD pid;
+    HWND exclude;
+    const char *title;
+    HWND found;
+};
+
+BOOL CALLBACK FindTopLevel(HWND hwnd, LPARAM lParam) {
+    Search *s = reinterpret_cast<Search *>(lParam);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != s->pid || hwnd == s->exclude || !IsWindowVisible(hwnd)) return TRUE;
+    if (ClassOf(hwnd) != "#32770") return TRUE;
+    char title[128] = "";
+    GetWindowTextA(hwnd, title, sizeof title);
+    if (s->title && strcmp(title, s->title) != 0) return TRUE;
+    s->found = hwnd;
+    return FALSE;
+}
+
+HWND WaitForWindow(const char *title, HWND exclude, DWORD milliseconds) {
+    for (DWORD waited = 0; waited <= milliseconds; waited += 100) {
+        Search s = {g_setup.dwProcessId, exclude, title, nullptr};
+        EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&s));
+        if (s.found) return s.found;
+        if (!SetupRunning()) return nullptr;
+        Sleep(100);
+    }
+    return nullptr;
+}
+
+void SaveScreen(HWND hwnd, const std::string &name) {
+    RECT r;
+    if (g_screens.empty() || !GetWindowRect(hwnd, &r)) return;
+    int w = r.right - r.left, h = r.bottom - r.top;
+    if (w <= 0 || h <= 0) return;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    void *bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    DWORD stride = ((w * 3) + 3) & ~3;
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+    file.bfSize = file.bfOffBits + stride * h;
+    std::string path = g_screens + "\\" + name + ".bmp";
+    if (FILE *out = fopen(path.c_str(), "wb")) {
+        fwrite(&file, sizeof file, 1, out);
+        fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out);
+        fwrite(bits, stride, h, out);
+        fclose(out);
+    }
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+}
+
+// A picture of a screen area, or of an icon drawn on a plain background, as 32-bit pixels.
+struct Pixels {
+    int width = 0, height = 0;
+    std::vector<DWORD> data;
+    DWORD At(int x, int y) const { return data[y * width + x] & 0xFFFFFF; }
+};
+
+Pixels Capture(HDC source, int left, int top, int width, int height) {
+    Pixels p;
+    p.width = width;
+    p.height = height;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void *bits = nullptr;
+    HDC memory = CreateCompatibleDC(source);
+    HBITMAP bitmap = CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, source, left, top, SRCCOPY);
+    GdiFlush();
+    p.data.assign(static_cast<DWORD *>(bits), static_cast<DWORD *>(bits) + width * height);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    return p;
+}
+
+Pixels DrawnIcon(HICON icon, int size, COLORREF background) {
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, size, size);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    HBRUSH brush = CreateSolidBrush(background);
+    RECT all = {0, 0, size, size};
+    FillRect(memory, &all, brush);
+    DeleteObject(brush);
+    DrawIconEx(memory, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+    Pixels p = Capture(memory, 0, 0, size, size);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return p;
+}
+
+// How much of an icon's opaque part appears somewhere in a screen area, from 0 to 1.
+double IconMatch(const RECT &area, HICON icon, int size) {
+    int width = area.right - area.left, height = area.bottom - area.top;
+    if (!icon || width < size || height < size) return 0;
+    HDC screen = GetDC(nullptr);
+    Pixels shown = Capture(screen, area.left, area.top, width, height);
+    ReleaseDC(nullptr, screen);
+    Pixels onBlack = DrawnIcon(icon, size, RGB(0, 0, 0));
+    Pixels onWhite = DrawnIcon(icon, size, RGB(255, 255, 255));
+    double best = 0;
+    for (int dy = 0; dy + size <= height; ++dy) {
+        for (int dx = 0; dx + size <= width; ++dx) {
+            int opaque = 0, same = 0;
+            for (int y = 0; y < size; ++y) {
+                for (int x = 0; x < size; ++x) {
+                    if (onBlack.At(x, y) != onWhite.At(x, y)) continue;
+                    ++opaque;
+                    same += shown.At(dx + x, dy + y) == onBlack.At(x, y);
+                }
+            }
+            if (opaque && static_cast<double>(same) / opaque > best) best = static_cast<double>(same) / opaque;
+        }
+    }
+    return best;
+}
+
+// Which of the system's message-box icons is shown, judged by its pixels on the screen.
+std::string IconName(HWND iconControl) {
+    RECT r;
+    if (!iconControl || !GetWindowRect(iconControl, &r)) return "none";
+    struct {
+        const char *name;
+        LPCSTR id;
+    } candidates[] = {{"hand", IDI_HAND},
+                      {"question", IDI_QUESTION},
+                      {"exclamation", IDI_EXCLAMATION},
+                      {"asterisk", IDI_ASTERISK}};
+    std::string best = "unknown";
+    double bestMatch = 0.9;
+    for (const auto &c : candidates) {
+        double match = IconMatch(r, LoadIconA(nullptr, c.id), GetSystemMetrics(SM_CXICON));
+        if (match > bestMatch) {
+            bestMatch = match;
+            best = c.name;
+        }
+    }
+    return best;
+}
+
+// Whether the program's own icon is drawn at the left of the window's caption.
+bool CaptionShowsProgramIcon(const std::string &exe) {
+    HMODULE module = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!module) return false;
+    int size = GetSystemMetrics(SM_CXSMICON);
+    HICON icon = static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(128), IMAGE_ICON, size, size, 0));
+    RECT r;
+    GetWindowRect(g_dialog, &r);
+    RECT caption = {r.left, r.top, r.left + 3 * size, r.top + 2 * size};
+    double match = IconMatch(caption, icon, size);
+    Report("window.iconmatch=%d%%", static_cast<int>(match * 100));
+    DestroyIcon(icon);
+    FreeLibrary(module);
+    // The system may scale or re-quantise the small image; a stray caption matches far less.
+    return match > 0.75;
+}
+
+const int ControlIds[] = {1000, 1001, 1002, 1004, 1005, 1006, 1008, 1010, 1011, 1012};
+
+void View(const std::string &name) {
+    std::string visible;
+    for (int id : ControlIds) {
+        if (IsWindowVisible(GetDlgItem(g_dialog, id))) {
+            if (!visible.empty()) visible += ' ';
+            visible += std::to_string(id);
+        }
+    }
+    Report("%s.visible=%s", name.c_str(), visible.c_str());
+    for (int id : {1010, 1011, 1012})
+        Report("%s.text.%d=%s", name.c_str(), id, TextOf(GetDlgItem(g_dialog, id)).c_str());
+    DWORD_PTR value = 0;
+    SendMessageTimeoutA(GetDlgItem(g_dialog, 1006), PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 2000, &value);
+    Report("%s.progress=%d", name.c_str(), static_cast<int>(value));
+    for (int id : {1004, 1005}) {
+        SendMessageTimeoutA(GetDlgItem(g_dialog, id), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 2000, &value);
+        Report("%s.check.%d=%d", name.c_str(), id, static_cast<int>(value));
+    }
+    SaveScreen(g_dialog, name);
+}
+
+void WindowFacts() {
+    char caption[64] = "";
+    GetWindowTextA(g_dialog, caption, sizeof caption);
+    Report("window.caption=%s", caption);
+    RECT r;
+    GetWindowRect(g_dialog, &r);
+    int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+    int dx = (r.left + r.right) - sw, dy = (r.top + r.bottom) - sh;
+    Report("window.centred=%s", (dx >= -2 && dx <= 2 && dy >= -2 && dy <= 2) ? "yes" : "no");
+    Report("window.rect=%ld,%ld,%ld,%ld", r.left, r.top, r.right, r.bottom);
+    LONG style = GetWindowLongA(g_dialog, GWL_STYLE);
+    LONG exStyle = GetWindowLongA(g_dialog, GWL_EXSTYLE);
+    Report("window.minimizebox=%s", (style & WS_MINIMIZEBOX) ? "yes" : "no");
+    Report("window.maximizebox=%s", (style & WS_MAXIMIZEBOX) ? "yes" : "no");
+    Report("window.appwindow=%s", (exStyle & WS_EX_APPWINDOW) ? "yes" : "no");
+    Report("window.icon=%s", CaptionShowsProgramIcon(g_setupExe) ? "yes" : "no");
+    GUITHREADINFO gui = {};
+    gui.cbSize = sizeof gui;
+    GetGUIThreadInfo(g_setup.dwThreadId, &gui);
+    Report("window.focus=%d", gui.hwndFocus ? GetDlgCtrlID(gui.hwndFocus) : 0);
+    for (int id : ControlIds) {
+        HWND c = GetDlgItem(g_dialog, id);
+        Report("control.%d=%s 0x%08lX", id, ClassOf(c).c_str(),
+               static_cast<unsigned long>(GetWindowLongA(c, GWL_STYLE)));
+    }
+}
+
+struct BoxParts {
+    std::string text;
+    std::string buttons;
+    HWND icon = nullptr;
+    HWND ok = nullptr;
+};
+
+BOOL CALLBACK CollectBoxParts(HWND hwnd, LPARAM lParam) {
+    BoxParts *parts = reinterpret_cast<BoxParts *>(lParam);
+    std::string cls = ClassOf(hwnd);
+    LONG style = GetWindowLongA(hwnd, GWL_STYLE);
+    if (!IsWindowVisible(hwnd)) return TRUE;
+    if (cls == "Static" && (style & SS_TYPEMASK) == SS_ICON) {
+        parts->icon = hwnd;
+    } else if (cls == "Static") {
+        std::string t = TextOf(hwnd);
+        if (!t.empty()) parts->text += t;
+    } else if (cls == "Button") {
+        if (!parts->buttons.empty()) parts->buttons += ' ';
+        parts->buttons += TextOf(hwnd);
+        if (GetDlgCtrlID(hwnd) == IDOK) parts->ok = hwnd;
+    }
+    return TRUE;
+}
+
+void Box(bool expected) {
+    HWND box = WaitForWindow(nullptr, g_dialog, expected ? 15000 : 1500);
+    if (!box) {
+        if (expected) Report("box%d=none", g_boxes + 1);
+        return;
+    }
+    ++g_boxes;
+    Sleep(300);  // let it paint before its picture is taken
+    char caption[128] = "";
+    GetWindowTextA(box, caption, sizeof caption);
+    BoxParts parts;
+    EnumChildWindows(box, CollectBoxParts, reinterpret_cast<LPARAM>(&parts));
+    DWORD_PTR pos = 0;
+    SendMessageTimeoutA(GetDlgItem(g_dialog, 1006), PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 2000, &pos);
+    Report("box%d.caption=%s", g_boxes, caption);
+    Report("box%d.text=%s", g_boxes, parts.text.c_str());
+    Report("box%d.icon=%s", g_boxes, IconName(parts.icon).c_str());
+    Report("box%d.buttons=%s", g_boxes, parts.buttons.c_str());
+    Report("box%d.owner=%s", g_boxes, GetWindow(box, GW_OWNER) == g_dialog ? "dialog" : "other");
+    Report("box%d.progress=%d", g_boxes, static_cast<int>(pos));
+    SaveScreen(box, "box" + std::to_string(g_boxes));
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(parts.ok));
+    Settle();
+}
+
+bool WitnessSawRestart(DWORD milliseconds) {
+    for (DWORD waited = 0; waited <= milliseconds; waited += 200) {
+        if (FILE *log = fopen(g_witnessLog.c_str(), "r")) {
+            char line[128];
+            bool seen = false;
+            while (fgets(line, sizeof line, log))
+                if (strstr(line, "WM_QUERYENDSESSION")) seen = true;
+            fclose(log);
+            if (seen) return true;
+        }
+        Sleep(200);
+    }
+    return false;
+}
+
+HKEY RootOf(std::string &path) {
+    struct {
+        const char *name;
+        HKEY key;
+    } roots[] = {{"HKLM\\", HKEY_LOCAL_MACHINE}, {"HKCU\\", HKEY_CURRENT_USER}};
+    for (auto &r : roots)
+        if (path.compare(0, strlen(r.name), r.name) == 0) {
+            path = path.substr(strlen(r.name));
+            return r.key;
+        }
+    return HKEY_LOCAL_MACHINE;
+}
+
+void RegistryKey(std::string path) {
+    std::string shown = path;
+    HKEY root = RootOf(path), key;
+    bool exists = RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS;
+    if (exists) RegCloseKey(key);
+    Report("regkey.%s=%s", shown.c_str(), exists ? "present" : "absent");
+}
+
+void RegistryValue(std::string path, const std::string &name) {
+    std::string shown = path;
+    HKEY root = RootOf(path), key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        Report("regvalue.%s\\%s=absent", shown.c_str(), name.c_str());
+        return;
+    }
+    BYTE data[512];
+    DWORD type = 0, size = sizeof data;
+    LONG r = RegQueryValueExA(key, name.c_str(), nullptr, &type, data, &size);
+    RegCloseKey(key);
+    if (r != ERROR_SUCCESS) {
+        Report("regvalue.%s\\%s=absent", shown.c_str(), name.c_str());
+        return;
+    }
+    std::string hex;
+    char b[4];
+    for (DWORD i = 0; i < size; ++i) {
+        snprintf(b, sizeof b, i ? " %02X" : "%02X", data[i]);
+        hex += b;
+    }
+    Report("regvalue.%s\\%s=type %lu size %lu data %s", shown.c_str(), name.c_str(),
+           static_cast<unsigned long>(type), static_cast<unsigned long>(size), hex.c_str());
+}
+
+void End() {
+    DWORD code = 0;
+    if (WaitForSingleObject(g_setup.hProcess, 10000) == WAIT_TIMEOUT) {
+        Report("exit=running");
+        TerminateProcess(g_setup.hProcess, 1);
+        return;
+    }
+    GetExitCodeProcess(g_setup.hProcess, &code);
+    Report("exit=%lu", static_cast<unsigned long>(code));
+}
+
+LRESULT CALLBACK WitnessProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_QUERYENDSESSION || message == WM_ENDSESSION) {
+        if (FILE *log = fopen(g_witnessLog.c_str(), "a")) {
+            fprintf(log, "%s wParam=%lu lParam=0x%lX\n",
+                    message == WM_QUERYENDSESSION ? "WM_QUERYENDSESSION" : "WM_ENDSESSION",
+                    static_cast<unsigned long>(wParam), static_cast<unsigned long>(lParam));
+            fclose(log);
+        }
+        return TRUE;
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+int Witness() {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = WitnessProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "SetupRestartWitness";
+    RegisterClassA(&wc);
+    CreateWindowA(wc.lpszClassName, "witness", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                  wc.hInstance, nullptr);
+    if (FILE *log = fopen(g_witnessLog.c_str(), "a")) {
+        fputs("ready\n", log);
+        fclose(log);
+    }
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+    return 0;
+}
+
+bool StartWitness() {
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, sizeof self);
+    std::string command = std::string("\"") + self + "\" --witness \"" + g_witnessLog + "\"";
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &g_witness))
+        return false;
+    for (int i = 0; i < 100; ++i) {
+        if (FILE *log = fopen(g_witnessLog.c_str(), "r")) {
+            fclose(log);
+            return true;
+        }
+        Sleep(100);
+    }
+    return false;
+}
+
+bool StartSetup(const std::string &exe) {
+    std::string directory = exe.substr(0, exe.find_last_of('\\') + 1);
+    std::string command = "\"" + exe + "\"";
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        directory.c_str(), &si, &g_setup)) {
+        Report("launch=failed %lu", static_cast<unsigned long>(GetLastError()));
+        return false;
+    }
+    g_dialog = WaitForWindow("Setup", nullptr, 30000);
+    if (!g_dialog) {
+        Report("launch=no dialog");
+        return false;
+    }
+    Settle();
+    Report("launch=ok at %lu ms", static_cast<unsigned long>(GetTickCount() - g_started));
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    if (argc == 3 && strcmp(argv[1], "--witness") == 0) {
+        g_witnessLog = argv[2];
+        return Witness();
+    }
+    if (argc < 4) {
+        fprintf(stderr, "usage: driver REPORT SCREENS SETUP_EXE STEP...\n");
+        return 2;
+    }
+    g_report = fopen(argv[1], "w");
+    if (!g_report) return 2;
+    g_screens = argv[2];
+    g_started = GetTickCount();
+    g_witnessLog = std::string(argv[1]) + ".witness";
+    DeleteFileA(g_witnessLog.c_str());
+    if (!StartWitness()) Report("witness=failed");
+    g_setupExe = argv[3];
+    if (!StartSetup(g_setupExe)) {
+        if (g_witness.hProcess) TerminateProcess(g_witness.hProcess, 0);
+        if (SetupRunning()) TerminateProcess(g_setup.hProcess, 1);
+        return 1;
+    }
+    for (int i = 4; i < argc; ++i) {
+        std::string step = argv[i];
+        std::string arg = i + 1 < argc ? argv[i + 1] : "";
+        Report("step=%s at %lu ms", step.c_str(), static_cast<unsigned long>(GetTickCount() - g_started));
+        if (step == "view") {
+            View(arg), ++i;
+        } else if (step == "click") {
+            PostMessageA(GetDlgItem(g_dialog, atoi(arg.c_str())), BM_CLICK, 0, 0), ++i;
+            Settle();
+        } else if (step == "esc") {
+            GUITHREADINFO gui = {};
+            gui.cbSize = sizeof gui;
+            GetGUIThreadInfo(g_setup.dwThreadId, &gui);
+            PostMessageA(gui.hwndFocus ? gui.hwndFocus : g_dialog, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+            PostMessageA(gui.hwndFocus ? gui.hwndFocus : g_dialog, WM_KEYUP, VK_ESCAPE, 0xC0010001);
+            Settle();
+        } else if (step == "close") {
+            PostMessageA(g_dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+            Settle();
+        } else if (step == "box") {
+            Box(true);
+        } else if (step == "no-box") {
+            Box(false);
+        } else if (step == "window") {
+            WindowFacts();
+        } else if (step == "restart") {
+            Report("restart=%s", WitnessSawRestart(20000) ? "yes" : "no");
+        } else if (step == "no-restart") {
+            Report("restart=%s", WitnessSawRestart(2000) ? "yes" : "no");
+        } else if (step == "wait") {
+            WaitForSingleObject(g_setup.hProcess, INFINITE);
+        } else if (step == "end") {
+            End();
+        } else if (step == "regkey") {
+            RegistryKey(arg), ++i;
+        } else if (step == "regvalue") {
+            RegistryValue(arg, i + 2 < argc ? argv[i + 2] : ""), i += 2;
+        } else {
+            Report("error=unknown step %s", step.c_str());
+        }
+    }
+    Report("boxes=%d", g_boxes);
+    if (SetupRunning()) {
+        Report("exit=running");
+        TerminateProcess(g_setup.hProcess, 1);
+    }
+    // The witness would keep the Wine machine running; it has said what it saw.
+    if (g_witness.hProcess) TerminateProcess(g_witness.hProcess, 0);
+    Report("done=yes");
+    fclose(g_report);
+    return 0;
+}

@@ -1,0 +1,343 @@
+#!/usr/bin/env python3
+"""Runs Setup.exe's end-to-end scenarios on Wine, each on a fresh Wine machine set to the
+scenario's Windows version, and compares what the driver saw and what the machine holds
+afterwards with the scenario table (e2e/scenarios.txt).
+
+  run.py --root REPO [--only SUBSTRING] [--jobs N]
+  run.py --root REPO --demo WINVER     what `make run` does: on a display, start Setup.exe for
+                                       a person; without one, walk through it and print it
+"""
+import argparse
+import concurrent.futures
+import os
+import shutil
+import subprocess
+import sys
+import threading
+import time
+
+CONTROLS = {
+    'Exit': 1000, 'Install': 1001, 'Uninstall': 1002, 'IDE': 1004, 'SCSI': 1005,
+    'Progress': 1006, 'Next': 1008, 'Caption': 1010, 'Label': 1011, 'Prompt': 1012,
+}
+TEXT_CONTROLS = {'Caption': 1010, 'Label': 1011, 'Prompt': 1012}
+VERSIONS = ('win95', 'win98', 'winme', 'nt40', 'win2k', 'winxp', 'win2003')
+SCENARIO_TIMEOUT = 150
+WINE_ENV = {'WINEDEBUG': '-all', 'WINEDLLOVERRIDES': 'mscoree,mshtml='}
+
+
+class Scenario:
+    def __init__(self, name, windows, prepare, steps, expect, line):
+        self.name, self.windows, self.line = name, windows, line
+        self.prepare = [p.strip() for p in prepare.split(';') if p.strip()]
+        self.steps = [s.strip() for s in steps.split(';') if s.strip()]
+        self.expect = [e.strip() for e in expect.split(';') if e.strip()]
+
+
+def read_scenarios(path):
+    """One row a scenario: name | windows | prepare | steps | expect. A line that starts with
+    white space continues the row above it."""
+    rows, joined = [], []
+    with open(path, encoding='utf-8') as f:
+        for number, line in enumerate(f, 1):
+            line = line.rstrip('\n')
+            if not line.strip() or line.lstrip().startswith('#'):
+                continue
+            if line[0].isspace() and joined:
+                joined[-1][1] += ' ' + line.strip()
+            else:
+                joined.append([number, line])
+    for number, text in joined:
+        fields = [f.strip() for f in text.split('|')]
+        if len(fields) != 5:
+            sys.exit(f'{path}:{number}: a row has five fields, this one has {len(fields)}')
+        if fields[1] not in VERSIONS:
+            sys.exit(f'{path}:{number}: unknown Windows version {fields[1]}')
+        rows.append(Scenario(*fields, number))
+    return rows
+
+
+def driver_arguments(steps):
+    args = []
+    for step in steps:
+        words = step.split(None, 1)
+        verb, rest = words[0], (words[1] if len(words) > 1 else '')
+        if verb == 'click':
+            args += ['click', str(CONTROLS[rest])]
+        elif verb == 'view':
+            args += ['view', rest]
+        elif verb == 'regkey':
+            args += ['regkey', rest]
+        elif verb == 'regvalue':
+            path, name = rest.rsplit(' ', 1)
+            args += ['regvalue', path, name]
+        else:
+            args.append(verb)
+    return args
+
+
+def expected_facts(expect):
+    """Turns the table's readable facts into the driver's keys."""
+    facts = []
+    for item in expect:
+        key, _, value = item.partition('=')
+        key, value = key.strip(), value.strip()
+        view, _, what = key.partition('.')
+        if what == 'visible':
+            value = ' '.join(str(i) for i in sorted(CONTROLS[n] for n in value.split()))
+        elif what in TEXT_CONTROLS:
+            key = f'{view}.text.{TEXT_CONTROLS[what]}'
+        elif what in ('IDE', 'SCSI'):
+            key = f'{view}.check.{CONTROLS[what]}'
+            value = {'checked': '1', 'clear': '0'}[value]
+        facts.append((key, value))
+    return facts
+
+
+def append_registry(path, sections):
+    with open(path, 'a', encoding='utf-8') as f:
+        for key, values in sections:
+            f.write(f'\n[{key}] 1733000000\n')
+            for name, value in values:
+                f.write(f'"{name}"={value}\n')
+
+
+def windows_path(path):
+    return 'Z:' + os.path.abspath(path).replace('/', '\\')
+
+
+class Runner:
+    def __init__(self, root, out):
+        self.root, self.out = root, out
+        self.setup = os.path.join(root, 'build', 'win64', 'Setup.exe')
+        self.driver = os.path.join(root, 'build', 'win64', 'e2e', 'driver.exe')
+        self.medium = os.path.join(root, 'medium', 'sample')
+        self.template = os.path.join(out, 'template')
+        self.print_lock = threading.Lock()
+
+    def env(self, prefix, display=None):
+        env = dict(os.environ, WINEPREFIX=prefix, **WINE_ENV)
+        env.pop('DISPLAY', None)
+        if display:
+            env['DISPLAY'] = display
+        return env
+
+    def make_template(self):
+        shutil.rmtree(self.template, ignore_errors=True)
+        os.makedirs(self.out, exist_ok=True)
+        env = self.env(self.template)
+        subprocess.run(['wineboot', '-i'], env=env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, check=True, timeout=300)
+        subprocess.run(['wineserver', '-w'], env=env, check=True, timeout=120)
+
+    def prepare(self, scenario, folder):
+        prefix = os.path.join(folder, 'prefix')
+        subprocess.run(['cp', '-a', self.template, prefix], check=True)
+        medium = os.path.join(folder, 'medium')
+        if os.path.isdir(self.medium):
+            shutil.copytree(self.medium, medium)
+        else:
+            os.makedirs(medium)
+        shutil.copy(self.setup, os.path.join(medium, 'Setup.exe'))
+        drive_d = os.path.join(folder, 'd')
+        os.makedirs(drive_d)
+        devices = os.path.join(prefix, 'dosdevices')
+        for letter, target in (('e:', medium), ('d:', drive_d)):
+            link = os.path.join(devices, letter)
+            if os.path.lexists(link):
+                os.remove(link)
+            os.symlink(os.path.abspath(target), link)
+        user = [('Software\\\\Wine', [('Version', f'"{scenario.windows}"')]),
+                ('Software\\\\Wine\\\\X11 Driver', [('Managed', '"N"')])]
+        system = [('Software\\\\Wine\\\\Drives', [('e:', '"cdrom"'), ('d:', '"hd"')])]
+        for item in scenario.prepare:
+            if item == 'marker':
+                # The marker as another program might have spelled it.
+                system.append(('SYSTEM\\\\RESTORE CARD', []))
+            else:
+                raise ValueError(f'unknown preparation {item!r}')
+        append_registry(os.path.join(prefix, 'user.reg'), user)
+        append_registry(os.path.join(prefix, 'system.reg'), system)
+        return prefix
+
+    def run(self, scenario, display, timeout=SCENARIO_TIMEOUT):
+        folder = os.path.join(self.out, 'runs', scenario.name)
+        shutil.rmtree(folder, ignore_errors=True)
+        os.makedirs(folder)
+        started = time.time()
+        prefix = self.prepare(scenario, folder)
+        env = self.env(prefix, display)
+        screens = os.path.join(folder, 'screens')
+        os.makedirs(screens)
+        report = os.path.join(folder, 'report.txt')
+        subprocess.run(['wineserver', '-p1'], env=env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL)
+        command = ['wine', self.driver, windows_path(report), windows_path(screens),
+                   'E:\\Setup.exe'] + driver_arguments(scenario.steps)
+        problems = []
+        with open(os.path.join(folder, 'wine.log'), 'w') as log:
+            try:
+                subprocess.run(command, env=env, stdout=log, stderr=log, timeout=timeout)
+            except subprocess.TimeoutExpired:
+                problems.append(f'hung after {timeout} s')
+        if problems:
+            subprocess.run(['wineserver', '-k'], env=env)
+        try:
+            subprocess.run(['wineserver', '-w'], env=env, timeout=60)
+        except subprocess.TimeoutExpired:
+            subprocess.run(['wineserver', '-k'], env=env)
+        lines = open(report, encoding='latin-1').read().splitlines() if os.path.exists(report) else []
+        if problems:
+            problems[0] += f'; last thing seen: {lines[-1] if lines else "nothing"}'
+        seen = {}
+        for line in lines:
+            key, _, value = line.partition('=')
+            seen[key] = value
+        if seen.get('done') != 'yes' and not problems:
+            problems.append('the driver did not finish: ' + (lines[-1] if lines else 'no report'))
+        for key, value in expected_facts(scenario.expect):
+            if seen.get(key) != value:
+                problems.append(f'{key}: expected {value!r}, saw {seen.get(key)!r}')
+        self.save_screens(scenario, screens)
+        return problems, time.time() - started, lines
+
+    def save_screens(self, scenario, screens):
+        target = os.path.join(self.out, 'screens')
+        os.makedirs(target, exist_ok=True)
+        for old in os.listdir(target):
+            if old.startswith(scenario.name + '-'):
+                os.remove(os.path.join(target, old))
+        for name in sorted(os.listdir(screens)):
+            if name.endswith('.bmp'):
+                png = os.path.join(target, f'{scenario.name}-{name[:-4]}.png')
+                subprocess.run(['convert', os.path.join(screens, name), png],
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+# What `make run` shows without a display: the program's views, as a person walks through them.
+DEMO_STEPS = ('window; view start; click Install; view interface; click IDE; view ready; '
+              'click Exit; end')
+
+
+def demo(runner, windows):
+    runner.make_template()
+    display = os.environ.get('DISPLAY')
+    if display and subprocess.run(['xdpyinfo'], stdout=subprocess.DEVNULL,
+                                  stderr=subprocess.DEVNULL).returncode == 0:
+        scenario = Scenario('demo', windows, '', 'wait', '', 0)
+        print(f'Setup.exe on Wine set to {windows}, on display {display}; close it to finish.')
+        problems, _, lines = runner.run(scenario, display, timeout=None)
+        return 0
+    server, display = start_display()
+    try:
+        scenario = Scenario('demo', windows, '', DEMO_STEPS, '', 0)
+        print(f'No display: Setup.exe on Wine set to {windows} under Xvfb, walked through.')
+        problems, _, lines = runner.run(scenario, display)
+    finally:
+        server.terminate()
+    screens = os.path.join(runner.root, 'build', 'screens')
+    shutil.rmtree(screens, ignore_errors=True)
+    os.makedirs(screens)
+    taken = os.path.join(runner.out, 'screens')
+    for name in os.listdir(taken):
+        if name.startswith('demo-'):
+            shutil.copy(os.path.join(taken, name), os.path.join(screens, name[len('demo-'):]))
+    names = {str(i): n for n, i in CONTROLS.items()}
+    for line in lines:
+        key, _, value = line.partition('=')
+        if key == 'step' or key.startswith('control.'):
+            continue
+        if key.endswith('.visible'):
+            value = ', '.join(names.get(i, i) for i in value.split())
+        view, _, what = key.partition('.text.')
+        if what:
+            key = f'{view}.{names.get(what, what)}'
+        print(f'  {key:<28} {value}')
+    print(f'Screenshots: {", ".join(sorted(os.listdir(screens)))} in {screens}')
+    for p in problems:
+        print(f'problem: {p}')
+    return 1 if problems else 0
+
+
+def start_display():
+    """An X server of its own for each worker, so screenshots never show another scenario."""
+    read, write = os.pipe()
+    server = subprocess.Popen(['Xvfb', '-displayfd', str(write), '-screen', '0', '1024x768x24',
+                               '-nolisten', 'tcp'], pass_fds=(write,),
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write)
+    number = b''
+    while not number.endswith(b'\n'):
+        chunk = os.read(read, 16)
+        if not chunk:
+            break
+        number += chunk
+    os.close(read)
+    return server, ':' + number.decode().strip()
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument('--root', required=True)
+    parser.add_argument('--only', default='')
+    parser.add_argument('--jobs', type=int, default=2)
+    parser.add_argument('--demo', metavar='WINVER', choices=VERSIONS)
+    args = parser.parse_args()
+    root = os.path.abspath(args.root)
+    for tool in ('wine', 'wineserver', 'wineboot', 'Xvfb', 'convert'):
+        if not shutil.which(tool):
+            print(f'e2e: {tool} is not installed; the end-to-end runs cannot be skipped')
+            return 1
+    runner = Runner(root, os.path.join(root, 'build', 'e2e'))
+    for exe in (runner.setup, runner.driver):
+        if not os.path.exists(exe):
+            print(f'e2e: {exe} is missing; build the win64 preset first')
+            return 1
+    if args.demo:
+        return demo(runner, args.demo)
+    scenarios = [s for s in read_scenarios(os.path.join(root, 'e2e', 'scenarios.txt'))
+                 if args.only in s.name]
+    began = time.time()
+    runner.make_template()
+    print(f'e2e: template Wine machine made in {time.time() - began:.0f} s', flush=True)
+    displays = [start_display() for _ in range(max(1, args.jobs))]
+    free = list(d for _, d in displays)
+    free_lock = threading.Lock()
+    failed = []
+
+    def work(scenario):
+        with free_lock:
+            display = free.pop()
+        try:
+            problems, seconds, lines = runner.run(scenario, display)
+        except Exception as error:  # a broken row must not stop the others
+            problems, seconds, lines = [f'runner error: {error!r}'], 0, []
+        finally:
+            with free_lock:
+                free.append(display)
+        with runner.print_lock:
+            if problems:
+                failed.append(scenario.name)
+                print(f'FAIL {scenario.name} ({seconds:.0f} s, scenarios.txt:{scenario.line})')
+                for p in problems:
+                    print(f'     {p}')
+                print('     driver report:\n       ' + '\n       '.join(lines))
+            else:
+                print(f'ok   {scenario.name} ({seconds:.0f} s)')
+            sys.stdout.flush()
+
+    try:
+        with concurrent.futures.ThreadPoolExecutor(max_workers=len(displays)) as pool:
+            list(pool.map(work, scenarios))
+    finally:
+        for server, _ in displays:
+            server.terminate()
+    passed = len(scenarios) - len(failed)
+    print(f'e2e: {len(scenarios)} scenarios in {time.time() - began:.0f} s; '
+          f'screenshots in {os.path.join(runner.out, "screens")}')
+    print(f'{passed} passed, {len(failed)} failed')
+    return 1 if failed or not scenarios else 0
+
+
+if __name__ == '__main__':
+    sys.exit(main())
