@@ -9,6 +9,9 @@
 //        end | wait (for a person to close it) | regkey PATH | regvalue PATH NAME
 #include <windows.h>
 #include <commctrl.h>
+#include <share.h>
+
+#include "e2e/platform_facts.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -537,6 +540,8 @@ int main(int argc, char **argv) {
             Report("restart=%s", WitnessSawRestart(20000) ? "yes" : "no");
         } else if (step == "no-restart") {
             Report("restart=%s", WitnessSawRestart(2000) ? "yes" : "no");
+        } else if (step == "platform") {
+            PlatformFacts([](const char *key, const char *value) { Report("%s=%s", key, value); });
         } else if (step == "wait") {
             WaitForSingleObject(g_setup.hProcess, INFINITE);
         } else if (step == "end") {

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 
 namespace winsim {
@@ -43,6 +45,13 @@ Machine::Machine() {
         std::abort();
     }
     g_current = this;
+    char root[] = "/tmp/winsim-XXXXXX";
+    if (!mkdtemp(root)) {
+        std::perror("winsim: mkdtemp");
+        std::abort();
+    }
+    m_hostRoot = root;
+    MapDrive('C', DRIVE_FIXED);
     for (uintptr_t root : {0x80000000u, 0x80000001u, 0x80000002u, 0x80000003u}) {
         auto key = std::make_shared<RegKey>();
         key->name = root == 0x80000002u ? "HKLM" : "ROOT";
@@ -51,7 +60,11 @@ Machine::Machine() {
     SetWindows98();
 }
 
-Machine::~Machine() { g_current = nullptr; }
+Machine::~Machine() {
+    std::error_code ignored;
+    std::filesystem::remove_all(m_hostRoot, ignored);
+    g_current = nullptr;
+}
 
 Machine &Machine::Current() {
     if (!g_current) {
@@ -61,16 +74,46 @@ Machine &Machine::Current() {
     return *g_current;
 }
 
-void Machine::SetWindows95() { version = {4, 0, 950, VER_PLATFORM_WIN32_WINDOWS, 0, true, false}; }
-void Machine::SetWindows98() { version = {4, 10, 1998, VER_PLATFORM_WIN32_WINDOWS, 0, true, false}; }
-void Machine::SetWindowsMe() { version = {4, 90, 3000, VER_PLATFORM_WIN32_WINDOWS, 0, true, false}; }
+// A Windows 95-family machine: its folders, as Setup finds them, and lower-case drive strings.
+void Machine::SetWindows9x() {
+    windowsDirectory = "C:\\WINDOWS";
+    systemDirectory = "C:\\WINDOWS\\SYSTEM";
+    programsFolder = "C:\\WINDOWS\\Start Menu\\Programs";
+    lowercaseDriveStrings = true;
+    MakeDirectory(systemDirectory + "\\IOSUBSYS");
+    MakeDirectory(programsFolder);
+}
+
+void Machine::SetWindowsNt() {
+    windowsDirectory = "C:\\WINNT";
+    systemDirectory = "C:\\WINNT\\system32";
+    programsFolder = "C:\\WINNT\\Profiles\\Administrator\\Start Menu\\Programs";
+    lowercaseDriveStrings = false;
+    MakeDirectory(systemDirectory + "\\drivers");
+    MakeDirectory(programsFolder);
+}
+
+void Machine::SetWindows95() {
+    version = {4, 0, 950, VER_PLATFORM_WIN32_WINDOWS, 0, true, false};
+    SetWindows9x();
+}
+void Machine::SetWindows98() {
+    version = {4, 10, 1998, VER_PLATFORM_WIN32_WINDOWS, 0, true, false};
+    SetWindows9x();
+}
+void Machine::SetWindowsMe() {
+    version = {4, 90, 3000, VER_PLATFORM_WIN32_WINDOWS, 0, true, false};
+    SetWindows9x();
+}
 void Machine::SetWindowsNt4(BYTE productType) {
     version = {4, 0, 1381, VER_PLATFORM_WIN32_NT, productType, false, false};
+    SetWindowsNt();
     SetString(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\ProductOptions",
               "ProductType", productType == VER_NT_WORKSTATION ? "WinNT" : "ServerNT");
 }
 void Machine::SetWindows2000(BYTE productType) {
     version = {5, 0, 2195, VER_PLATFORM_WIN32_NT, productType, false, false};
+    SetWindowsNt();
     SetString(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\ProductOptions",
               "ProductType", productType == VER_NT_WORKSTATION ? "WinNT" : "ServerNT");
 }
@@ -178,6 +221,42 @@ Window *Machine::FindWindowById(HWND handle) {
     for (auto &w : m_windows)
         if (w->handle == handle && !w->destroyed) return w.get();
     return nullptr;
+}
+
+Drive &Machine::MapDrive(char letter, UINT type) {
+    letter = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+    Drive &d = drives[letter];
+    d.host = m_hostRoot + "/" + std::string(1, static_cast<char>(std::tolower(letter)));
+    d.type = type;
+    std::filesystem::create_directories(d.host);
+    return d;
+}
+
+void Machine::WriteFile(const std::string &windowsPath, const std::string &bytes) {
+    std::string host = HostPath(windowsPath);
+    std::filesystem::create_directories(std::filesystem::path(host).parent_path());
+    std::ofstream(host, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::string Machine::ReadFile(const std::string &windowsPath) {
+    std::ifstream in(HostPath(windowsPath), std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+bool Machine::FileExists(const std::string &windowsPath) {
+    std::string host = HostPath(windowsPath);
+    return !host.empty() && std::filesystem::is_regular_file(host);
+}
+
+bool Machine::DirectoryExists(const std::string &windowsPath) {
+    std::string host = HostPath(windowsPath);
+    return !host.empty() && std::filesystem::is_directory(host);
+}
+
+void Machine::MakeDirectory(const std::string &windowsPath) {
+    std::filesystem::create_directories(HostPath(windowsPath));
 }
 
 }  // namespace winsim

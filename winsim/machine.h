@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -82,6 +83,21 @@ struct IconDrawn {
     HICON icon;
 };
 
+// A drive letter mapped to a host folder, with what the system reports about it.
+struct Drive {
+    std::string host;
+    UINT type = DRIVE_FIXED;
+    DWORD sectorsPerCluster = 8;
+    DWORD bytesPerSector = 512;
+    DWORD freeClusters = 262144;  // 1 GiB free
+    DWORD totalClusters = 524288;
+    bool freeSpaceFails = false;
+    long long writeBudget = -1;  // bytes that can still be written; -1 for no limit
+};
+
+// How the shell's Programs folder lookup fails, if it does.
+enum class ShellFailure { None, Allocator, Location, Path };
+
 class Machine;
 
 // What a person at the screen can do with the open dialog; handed to the test's script.
@@ -138,6 +154,37 @@ public:
                    const std::string &value);
     int OpenKeyHandles() const { return static_cast<int>(m_openKeys.size()); }
 
+    // File system. Windows paths are resolved as Windows resolves them: letters without regard
+    // to case, "\\x" on the current drive, "x:" prefixes, relative names in the current folder.
+    std::map<char, Drive> drives;  // by upper-case letter
+    std::string currentDirectory = "C:\\";
+    std::string windowsDirectory;
+    std::string systemDirectory;
+    bool lowercaseDriveStrings = false;  // Windows 95 lists "c:\\", NT and Wine "C:\\"
+    std::set<std::string> lockedFiles;   // host paths that another program holds open
+    std::set<std::string> readOnlyFiles; // host paths with the read-only attribute
+    Drive &MapDrive(char letter, UINT type);
+    std::string HostPath(const std::string &windowsPath);  // empty if the drive is unknown
+    void WriteFile(const std::string &windowsPath, const std::string &bytes);
+    std::string ReadFile(const std::string &windowsPath);
+    bool FileExists(const std::string &windowsPath);
+    bool DirectoryExists(const std::string &windowsPath);
+    void MakeDirectory(const std::string &windowsPath);  // with its parents
+    void SetReadOnly(const std::string &windowsPath) { readOnlyFiles.insert(HostPath(windowsPath)); }
+    void Lock(const std::string &windowsPath) { lockedFiles.insert(HostPath(windowsPath)); }
+    DWORD lastError = 0;
+
+    // Shell
+    std::string programsFolder;
+    ShellFailure shellFailure = ShellFailure::None;
+    int allocatorReferences = 0;
+    int itemListsOutstanding = 0;
+
+    // Process token and restart
+    bool holdsShutdownPrivilege = true;
+    bool shutdownPrivilegeEnabled = false;
+    std::vector<UINT> restartRequests;  // the flags of each ExitWindowsEx that went through
+
     // User interface
     std::function<void(User &)> user;  // the person at the screen while a dialog is up
     std::function<int(const MessageBoxSeen &)> answerMessageBox;  // default: IDOK
@@ -166,6 +213,9 @@ public:
     Window *m_dialog = nullptr;
 
 private:
+    void SetWindows9x();
+    void SetWindowsNt();
+    std::string m_hostRoot;
     std::map<uintptr_t, std::shared_ptr<RegKey>> m_roots;
     std::map<uintptr_t, std::shared_ptr<RegKey>> m_openKeys;
     uintptr_t m_nextKey = 0x1000;

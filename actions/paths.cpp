@@ -1,0 +1,61 @@
+#include "actions/paths.h"
+
+#include "platform/platform.h"
+
+char SourcePath[PathBufferSize];
+char DestinationPath[PathBufferSize];
+char SystemDirectory[PathBufferSize];
+char ProgramsFolder[PathBufferSize];
+
+int SetPath(char (&buffer)[PathBufferSize], const char *path) {
+    size_t length = strlen(path);
+    if (length >= PathBufferSize) {
+        buffer[0] = '\0';
+        return 0;
+    }
+    memcpy(buffer, path, length + 1);
+    return 1;
+}
+
+int AppendToPath(char (&buffer)[PathBufferSize], const char *suffix) {
+    size_t length = strlen(buffer);
+    size_t extra = strlen(suffix);
+    if (length == 0 || length + extra >= PathBufferSize) return 0;
+    memcpy(buffer + length, suffix, extra + 1);
+    return 1;
+}
+
+int LoadSystemDirectory() {
+    // 255, not 256: the system counts the terminating zero only when the path fits.
+    UINT length = GetSystemDirectoryA(SystemDirectory, PathBufferSize - 1);
+    if (length == 0 || length >= PathBufferSize - 1) {
+        SystemDirectory[0] = '\0';
+        return 0;
+    }
+    return 1;
+}
+
+int LoadProgramsFolder() {
+    // Whatever the buffer held before is no answer now: a failed lookup leaves it empty.
+    ProgramsFolder[0] = '\0';
+    LPMALLOC allocator = nullptr;
+    if (FAILED(SHGetMalloc(&allocator))) return 0;
+    int found = 0;
+    LPITEMIDLIST items = nullptr;
+    if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_PROGRAMS, &items))) {
+        char path[MAX_PATH];  // the shell may write this much, more than the buffer holds
+        if (SHGetPathFromIDListA(items, path)) found = SetPath(ProgramsFolder, path);
+        allocator->Free(items);
+    }
+    allocator->Release();
+    return found;
+}
+
+int CopyIfPresent() {
+    // Opened without any sharing restriction, so the copy below can read it too.
+    FILE *source = _fsopen(SourcePath, "r", _SH_DENYNO);
+    if (!source) return 0;
+    CopyFileA(SourcePath, DestinationPath, TRUE);
+    fclose(source);
+    return 1;
+}

@@ -1,0 +1,34 @@
+// The four path buffers through which the procedures name files, the loads that fill the two
+// directory buffers, the composition of a path from a directory and a name, and the one way a
+// file is placed: copied from the medium, never over an existing file.
+#ifndef SETUP_ACTIONS_PATHS_H
+#define SETUP_ACTIONS_PATHS_H
+
+enum { PathBufferSize = 256 };
+
+extern char SourcePath[PathBufferSize];
+extern char DestinationPath[PathBufferSize];
+extern char SystemDirectory[PathBufferSize];
+extern char ProgramsFolder[PathBufferSize];
+
+// Puts `path` into `buffer` whole; refuses (0, buffer emptied) a path that does not fit.
+int SetPath(char (&buffer)[PathBufferSize], const char *path);
+
+// Appends `suffix` (which begins with its own backslash) to the directory in `buffer`, in
+// place. Refuses (0, buffer unchanged) when the buffer holds no directory or the result would
+// not fit: a cut-off path must never name a file.
+int AppendToPath(char (&buffer)[PathBufferSize], const char *suffix);
+
+// Fills SystemDirectory; 0, with the buffer empty, when the directory does not fit it.
+int LoadSystemDirectory();
+
+// Fills ProgramsFolder with the Start menu's Programs folder; 0, with the buffer empty, when
+// the shell cannot say or the path does not fit.
+int LoadProgramsFolder();
+
+// Copies SourcePath to DestinationPath unless the destination exists. 0 when the source
+// cannot be opened for reading (nothing is attempted); 1 otherwise, whether or not the copy
+// itself worked.
+int CopyIfPresent();
+
+#endif

@@ -1,0 +1,187 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <random>
+
+#include "actions/paths.h"
+#include "actions/system_files.h"
+#include "winsim/machine.h"
+
+namespace {
+
+const std::string Loader = "install c:\\ltdrv\\95drv.exe\r\n";
+const std::string Prefix = "install c:\\ltdrv\\95drv.ex";
+
+class ConfigSys : public ::testing::Test {
+protected:
+    std::string Config() { return machine.ReadFile("C:\\CONFIG.SYS"); }
+    void SetConfig(const std::string &bytes) { machine.WriteFile("C:\\CONFIG.SYS", bytes); }
+    winsim::Machine machine;
+};
+
+TEST_F(ConfigSys, AMissingFileGetsTheLoaderLineAlone) {
+    AddConfigSysLine();
+    EXPECT_EQ(Config(), Loader);
+    EXPECT_FALSE(machine.FileExists("C:\\CONFIG.SSS"));
+}
+
+TEST_F(ConfigSys, TheLoaderLineGoesOnTopOfWhatWasThere) {
+    SetConfig("DEVICE=A\r\nFILES=B");
+    AddConfigSysLine();
+    EXPECT_EQ(Config(), Loader + "DEVICE=A\r\nFILES=B") << "a last line without a line end keeps none";
+    AddConfigSysLine();
+    EXPECT_EQ(Config(), Loader + Loader + "DEVICE=A\r\nFILES=B") << "a second install stacks";
+    RemoveConfigSysLine();
+    EXPECT_EQ(Config(), "DEVICE=A\r\nFILES=B");
+    EXPECT_STREQ(SourcePath, "C:\\CONFIG.SYS");
+    EXPECT_STREQ(DestinationPath, "c:\\CONFIG.SSS");
+    EXPECT_FALSE(machine.FileExists("C:\\CONFIG.SSS"));
+}
+
+TEST_F(ConfigSys, LongLinesBareLineEndsAndTheEndMark) {
+    std::string longLine(300, 'x');
+    SetConfig(longLine + "\nB\nC\x1A" "after the mark\r\n");
+    AddConfigSysLine();
+    EXPECT_EQ(Config(), Loader + longLine + "\r\nB\r\nC");
+    SetConfig("A\nB\n\x1A" "rest");
+    RemoveConfigSysLine();
+    EXPECT_EQ(Config(), "A\r\nB\r\n");
+}
+
+TEST_F(ConfigSys, RemovalTakesEveryLineThatStartsWithThePrefixAndNoOther) {
+    const std::string kept[] = {
+        "INSTALL C:\\LTDRV\\95DRV.EXE\r\n",
+        " install c:\\ltdrv\\95drv.exe\r\n",
+        "install=c:\\ltdrv\\95drv.exe\r\n",
+        "install c:\\ltdrv\\95drv.e\r\n",
+        std::string(240, 'y') + Prefix + "e\r\n",  // the prefix inside a long line
+    };
+    const std::string removed[] = {
+        Loader,
+        "install c:\\ltdrv\\95drv.exe /quiet\r\n",
+        "install c:\\ltdrv\\95drv.exx\r\n",
+        Prefix + "\r\n",
+        Prefix,
+        Prefix + std::string(400, 'z') + "\r\n",  // the whole long line goes, not its start
+    };
+    std::string all, expected;
+    for (size_t i = 0; i < 5; ++i) {
+        all += kept[i] + removed[i];
+        expected += kept[i];
+    }
+    all += removed[5];
+    SetConfig(all);
+    RemoveConfigSysLine();
+    EXPECT_EQ(Config(), expected);
+}
+
+TEST_F(ConfigSys, AnOldWorkFileIsOverwrittenAndRemoved) {
+    SetConfig("A\r\n");
+    machine.WriteFile("C:\\CONFIG.SSS", "something else");
+    RemoveConfigSysLine();
+    EXPECT_EQ(Config(), "A\r\n");
+    EXPECT_FALSE(machine.FileExists("C:\\CONFIG.SSS"));
+}
+
+TEST_F(ConfigSys, AZeroByteKeepsTheRestOfItsLine) {
+    SetConfig(std::string("REM a\0b\r\nC\r\n", 12));
+    AddConfigSysLine();
+    RemoveConfigSysLine();
+    EXPECT_EQ(Config(), std::string("REM a\0b\r\nC\r\n", 12));
+}
+
+TEST_F(ConfigSys, AFileThatCannotBeReadIsLeftAlone) {
+    SetConfig("A\r\n");
+    machine.Lock("C:\\CONFIG.SYS");
+    AddConfigSysLine();
+    RemoveConfigSysLine();
+    EXPECT_EQ(Config(), "A\r\n");
+    EXPECT_FALSE(machine.FileExists("C:\\CONFIG.SSS"));
+}
+
+TEST_F(ConfigSys, NoCONFIGSYSIsMadeByRemoval) {
+    RemoveConfigSysLine();
+    EXPECT_FALSE(machine.FileExists("C:\\CONFIG.SYS"));
+    EXPECT_FALSE(machine.FileExists("C:\\CONFIG.SSS"));
+}
+
+TEST_F(ConfigSys, ARewriteThatRunsOutOfSpaceLeavesTheOldFile) {
+    std::string original = Loader + "DEVICE=HIMEM.SYS\r\n" + std::string(500, 'q') + "\r\n";
+    for (long long budget : {0LL, 10LL, 300LL, 520LL}) {
+        SetConfig(original);
+        machine.drives['C'].writeBudget = budget;
+        AddConfigSysLine();
+        EXPECT_EQ(Config(), original) << budget;
+        RemoveConfigSysLine();
+        EXPECT_EQ(Config(), original) << budget;
+        EXPECT_FALSE(machine.FileExists("C:\\CONFIG.SSS")) << budget;
+    }
+    machine.drives['C'].writeBudget = -1;
+}
+
+TEST_F(ConfigSys, AReadOnlyFileIsLeftAlone) {
+    SetConfig("A\r\n");
+    machine.SetReadOnly("C:\\CONFIG.SYS");
+    AddConfigSysLine();
+    RemoveConfigSysLine();
+    EXPECT_EQ(Config(), "A\r\n");
+    EXPECT_FALSE(machine.FileExists("C:\\CONFIG.SSS"));
+}
+
+// What a text-mode reader of the Microsoft C runtime sees, line by line.
+std::vector<std::string> TextLines(const std::string &raw) {
+    std::vector<std::string> lines;
+    std::string line;
+    for (size_t i = 0; i < raw.size() && raw[i] != 0x1A; ++i) {
+        if (raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n') continue;
+        line += raw[i];
+        if (raw[i] == '\n') {
+            lines.push_back(line);
+            line.clear();
+        }
+    }
+    if (!line.empty()) lines.push_back(line);
+    return lines;
+}
+
+TEST_F(ConfigSys, InstallThenUninstallGivesBackTheOtherLines) {
+    const unsigned seed = 20261207;
+    const int files = 3000;
+    std::mt19937 random(seed);
+    auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    const std::string variants[] = {Loader, "install c:\\ltdrv\\95drv.exe /x\n", Prefix, Prefix + "\r\n",
+                                    "INSTALL C:\\LTDRV\\95DRV.EXE\r\n", " " + Loader,
+                                    "install=c:\\ltdrv\\95drv.exe\r\n"};
+    const char alphabet[] = "abcXYZ =\\:.;\t\r\0\x1a";
+    for (int file = 0; file < files; ++file) {
+        std::string raw;
+        int lines = pick(8);
+        for (int l = 0; l < lines; ++l) {
+            if (pick(4) == 0) {
+                raw += variants[pick(7)];
+                continue;
+            }
+            int length = pick(5) == 0 ? pick(601) : pick(40);
+            for (int c = 0; c < length; ++c) {
+                // 0x1A and stray CRs are rare, as in real files.
+                int k = pick(100) < 2 ? pick(static_cast<int>(sizeof alphabet - 1)) : pick(12);
+                raw += alphabet[k];
+            }
+            int end = pick(10);
+            raw += end < 6 ? "\r\n" : end < 9 ? "\n" : "";
+        }
+        SetConfig(raw);
+        AddConfigSysLine();
+        RemoveConfigSysLine();
+        std::string expected;
+        for (const std::string &line : TextLines(raw)) {
+            if (line.compare(0, Prefix.size(), Prefix) == 0) continue;
+            for (char c : line) expected += c == '\n' ? std::string("\r\n") : std::string(1, c);
+        }
+        ASSERT_EQ(Config(), expected) << "file " << file << " of seed " << seed;
+        ASSERT_FALSE(machine.FileExists("C:\\CONFIG.SSS"));
+    }
+    std::printf("CONFIG.SYS round trips: %d generated files, seed %u\n", files, seed);
+}
+
+}  // namespace

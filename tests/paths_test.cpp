@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include "actions/paths.h"
+#include "winsim/machine.h"
+
+namespace {
+
+class Placement : public ::testing::Test {
+protected:
+    void SetUp() override {
+        machine.MapDrive('E', DRIVE_CDROM);
+        machine.currentDirectory = "E:\\";
+        machine.WriteFile("E:\\Vave_R.exe", "tool");
+        machine.MakeDirectory("C:\\ltdrv");
+        SourcePath[0] = DestinationPath[0] = SystemDirectory[0] = ProgramsFolder[0] = '\0';
+    }
+    int Place(const char *from, const char *to) {
+        SetPath(SourcePath, from);
+        SetPath(DestinationPath, to);
+        return CopyIfPresent();
+    }
+    winsim::Machine machine;
+};
+
+TEST_F(Placement, CopiesFromTheMediumWithoutEverOverwriting) {
+    EXPECT_EQ(Place("\\Vave_R.exe", "c:\\ltdrv\\Vave_R.exe"), 1);
+    EXPECT_EQ(machine.ReadFile("C:\\LTDRV\\vave_r.exe"), "tool");
+    machine.WriteFile("E:\\Vave_R.exe", "newer tool");
+    EXPECT_EQ(Place("\\Vave_R.exe", "c:\\ltdrv\\Vave_R.exe"), 1);
+    EXPECT_EQ(machine.ReadFile("C:\\ltdrv\\Vave_R.exe"), "tool") << "the old file stays";
+}
+
+TEST_F(Placement, AMissingSourceIsTheOnlyReportedFailure) {
+    machine.WriteFile("C:\\ltdrv\\95drv.exe", "old");
+    EXPECT_EQ(Place("\\95-98\\95drv.exe", "c:\\ltdrv\\95drv.exe"), 0);
+    EXPECT_EQ(machine.ReadFile("C:\\ltdrv\\95drv.exe"), "old");
+    EXPECT_TRUE(machine.CallsNamed("CopyFileA").empty()) << "nothing is attempted";
+    EXPECT_EQ(Place("\\Vave_R.exe", "c:\\no-such-folder\\Vave_R.exe"), 1);
+    EXPECT_FALSE(machine.FileExists("C:\\no-such-folder\\Vave_R.exe"));
+}
+
+TEST_F(Placement, MediumPathsStartAtTheRootOfTheCurrentDrive) {
+    machine.MapDrive('D', DRIVE_FIXED);
+    machine.WriteFile("D:\\Vave_R.exe", "from d");
+    machine.MakeDirectory("D:\\deep\\folder");
+    machine.currentDirectory = "D:\\deep\\folder";
+    EXPECT_EQ(Place("\\Vave_R.exe", "c:\\ltdrv\\Vave_R.exe"), 1);
+    EXPECT_EQ(machine.ReadFile("c:\\ltdrv\\vave_r.exe"), "from d");
+}
+
+TEST_F(Placement, ADirectoryBufferIsReloadedBeforeEachComposition) {
+    ASSERT_EQ(LoadSystemDirectory(), 1);
+    ASSERT_EQ(AppendToPath(SystemDirectory, "\\iosubsys\\95drv.vxd"), 1);
+    EXPECT_STREQ(SystemDirectory, "C:\\WINDOWS\\SYSTEM\\iosubsys\\95drv.vxd");
+    ASSERT_EQ(AppendToPath(SystemDirectory, "\\SCSIDRV.SYS"), 1);
+    EXPECT_STREQ(SystemDirectory, "C:\\WINDOWS\\SYSTEM\\iosubsys\\95drv.vxd\\SCSIDRV.SYS")
+        << "without a reload the buffer holds the composed path";
+    LoadSystemDirectory();
+    AppendToPath(SystemDirectory, "\\SCSIDRV.SYS");
+    EXPECT_STREQ(SystemDirectory, "C:\\WINDOWS\\SYSTEM\\SCSIDRV.SYS");
+}
+
+TEST_F(Placement, PathsThatDoNotFitAreRefusedWhole) {
+    std::string dir = "C:\\" + std::string(240, 'S');
+    machine.systemDirectory = dir;
+    ASSERT_EQ(LoadSystemDirectory(), 1);
+    EXPECT_EQ(AppendToPath(SystemDirectory, "\\iosubsys\\95drv.vxd"), 0);
+    EXPECT_EQ(std::string(SystemDirectory), dir) << "unchanged when refused";
+    machine.systemDirectory = "C:\\" + std::string(251, 'S');  // 254 characters still fit
+    EXPECT_EQ(LoadSystemDirectory(), 1);
+    machine.systemDirectory = "C:\\" + std::string(252, 'S');
+    EXPECT_EQ(LoadSystemDirectory(), 0);
+    EXPECT_STREQ(SystemDirectory, "");
+    EXPECT_EQ(AppendToPath(SystemDirectory, "\\SCSIDRV.SYS"), 0) << "no directory, no path";
+    EXPECT_EQ(SetPath(SourcePath, std::string(256, 'x').c_str()), 0);
+    EXPECT_STREQ(SourcePath, "");
+    EXPECT_EQ(SetPath(SourcePath, std::string(255, 'x').c_str()), 1);
+}
+
+TEST_F(Placement, TheProgramsFolderIsAskedOfTheShellAndNothingIsLeftHeld) {
+    ASSERT_EQ(LoadProgramsFolder(), 1);
+    EXPECT_STREQ(ProgramsFolder, "C:\\WINDOWS\\Start Menu\\Programs");
+    AppendToPath(ProgramsFolder, "\\RizoZezu.lnk");
+    for (winsim::ShellFailure failure : {winsim::ShellFailure::Allocator, winsim::ShellFailure::Location,
+                                         winsim::ShellFailure::Path}) {
+        machine.shellFailure = failure;
+        EXPECT_EQ(LoadProgramsFolder(), 0);
+        EXPECT_STREQ(ProgramsFolder, "") << "an earlier answer is no answer now";
+        EXPECT_EQ(AppendToPath(ProgramsFolder, "\\RizoZezu.lnk"), 0)
+            << "nothing may be named in the root of the current drive";
+        EXPECT_EQ(machine.allocatorReferences, 0);
+        EXPECT_EQ(machine.itemListsOutstanding, 0);
+    }
+}
+
+TEST_F(Placement, AProgramsFolderLongerThanTheBufferIsRefused) {
+    machine.programsFolder = "C:\\" + std::string(256, 'P');  // the shell's 260 still hold it
+    EXPECT_EQ(LoadProgramsFolder(), 0);
+    EXPECT_STREQ(ProgramsFolder, "");
+    EXPECT_EQ(machine.itemListsOutstanding, 0);
+}
+
+}  // namespace
