@@ -39,16 +39,17 @@ int LoadProgramsFolder() {
     // Whatever the buffer held before is no answer now: a failed lookup leaves it empty.
     ProgramsFolder[0] = '\0';
     LPMALLOC allocator = nullptr;
-    if (FAILED(SHGetMalloc(&allocator))) return 0;
-    int found = 0;
+    if (FAILED(SHGetMalloc(&allocator))) return ProgramsFolderUnknown;
+    int answer = ProgramsFolderUnknown;
     LPITEMIDLIST items = nullptr;
     if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_PROGRAMS, &items))) {
         char path[MAX_PATH];  // the shell may write this much, more than the buffer holds
-        if (SHGetPathFromIDListA(items, path)) found = SetPath(ProgramsFolder, path);
+        if (SHGetPathFromIDListA(items, path))
+            answer = SetPath(ProgramsFolder, path) ? ProgramsFolderFound : ProgramsFolderTooLong;
         allocator->Free(items);
     }
     allocator->Release();
-    return found;
+    return answer;
 }
 
 int CopyIfPresent() {

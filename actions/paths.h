@@ -22,8 +22,9 @@ int AppendToPath(char (&buffer)[PathBufferSize], const char *suffix);
 // Fills SystemDirectory; 0, with the buffer empty, when the directory does not fit it.
 int LoadSystemDirectory();
 
-// Fills ProgramsFolder with the Start menu's Programs folder; 0, with the buffer empty, when
-// the shell cannot say or the path does not fit.
+// Fills ProgramsFolder with the Start menu's Programs folder. Otherwise the buffer is left
+// empty, and the answer says why: the shell could not say, or the path does not fit.
+enum { ProgramsFolderTooLong = -1, ProgramsFolderUnknown = 0, ProgramsFolderFound = 1 };
 int LoadProgramsFolder();
 
 // Copies SourcePath to DestinationPath unless the destination exists. 0 when the source

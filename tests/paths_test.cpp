@@ -78,13 +78,13 @@ TEST_F(Placement, PathsThatDoNotFitAreRefusedWhole) {
 }
 
 TEST_F(Placement, TheProgramsFolderIsAskedOfTheShellAndNothingIsLeftHeld) {
-    ASSERT_EQ(LoadProgramsFolder(), 1);
+    ASSERT_EQ(LoadProgramsFolder(), ProgramsFolderFound);
     EXPECT_STREQ(ProgramsFolder, "C:\\WINDOWS\\Start Menu\\Programs");
     AppendToPath(ProgramsFolder, "\\RizoZezu.lnk");
     for (winsim::ShellFailure failure : {winsim::ShellFailure::Allocator, winsim::ShellFailure::Location,
                                          winsim::ShellFailure::Path}) {
         machine.shellFailure = failure;
-        EXPECT_EQ(LoadProgramsFolder(), 0);
+        EXPECT_EQ(LoadProgramsFolder(), ProgramsFolderUnknown);
         EXPECT_STREQ(ProgramsFolder, "") << "an earlier answer is no answer now";
         EXPECT_EQ(AppendToPath(ProgramsFolder, "\\RizoZezu.lnk"), 0)
             << "nothing may be named in the root of the current drive";
@@ -95,7 +95,7 @@ TEST_F(Placement, TheProgramsFolderIsAskedOfTheShellAndNothingIsLeftHeld) {
 
 TEST_F(Placement, AProgramsFolderLongerThanTheBufferIsRefused) {
     machine.programsFolder = "C:\\" + std::string(256, 'P');  // the shell's 260 still hold it
-    EXPECT_EQ(LoadProgramsFolder(), 0);
+    EXPECT_EQ(LoadProgramsFolder(), ProgramsFolderTooLong);
     EXPECT_STREQ(ProgramsFolder, "");
     EXPECT_EQ(machine.itemListsOutstanding, 0);
 }

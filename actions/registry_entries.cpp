@@ -1,0 +1,70 @@
+#include "actions/registry_entries.h"
+
+#include "platform/platform.h"
+
+namespace {
+
+const char ServicesKey[] = "SYSTEM\\CurrentControlSet\\Services";
+const char ZivKey[] = "SYSTEM\\CurrentControlSet\\Services\\ZIV";
+const char ZivName[] = "ZIV";
+const char VxdKey[] = "System\\CurrentControlSet\\Services\\VxD";
+const char ScvxdKey[] = "System\\CurrentControlSet\\Services\\VxD\\SCVXD";
+const char ScvxdName[] = "SCVXD";
+const char ScvxdFile[] = "Scsidrv.vxd";
+
+const DWORD ServiceErrorNormal = 1;
+const DWORD ServiceKernelDriver = 1;
+const DWORD ServiceBootStart = 0;
+
+void SetDword(HKEY key, const char *name, DWORD value) {
+    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&value), sizeof value);
+}
+
+// Deletes `values` of `path`, then the key itself from its parent. The second half runs even
+// when the key could not be opened.
+void DeleteKeyWithValues(const char *path, const char *const *values, int count, const char *parent,
+                         const char *name) {
+    HKEY key;
+    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, path, &key) == ERROR_SUCCESS) {
+        for (int i = 0; i < count; ++i) RegDeleteValueA(key, values[i]);
+        RegCloseKey(key);
+    }
+    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, parent, &key) == ERROR_SUCCESS) {
+        RegDeleteKeyA(key, name);
+        RegCloseKey(key);
+    }
+}
+
+}  // namespace
+
+void WriteZivService() {
+    HKEY key;
+    if (RegCreateKeyA(HKEY_LOCAL_MACHINE, ZivKey, &key) != ERROR_SUCCESS) return;
+    SetDword(key, "ErrorControl", ServiceErrorNormal);
+    SetDword(key, "Type", ServiceKernelDriver);
+    SetDword(key, "Start", ServiceBootStart);
+    RegCloseKey(key);
+}
+
+void DeleteZivService() {
+    static const char *const values[] = {"ErrorControl", "Type", "Start"};
+    DeleteKeyWithValues(ZivKey, values, 3, ServicesKey, ZivName);
+}
+
+void WriteScvxdKey() {
+    HKEY key;
+    if (RegCreateKeyA(HKEY_LOCAL_MACHINE, ScvxdKey, &key) != ERROR_SUCCESS) return;
+    // One byte, not a number: the Windows 95 family reads Start of a VxD as a byte.
+    const BYTE start = 0;
+    RegSetValueExA(key, "Start", 0, REG_BINARY, &start, 1);
+    char file[sizeof ScvxdFile];
+    memcpy(file, ScvxdFile, sizeof ScvxdFile);
+    RegSetValueExA(key, "StaticVxD", 0, REG_SZ, reinterpret_cast<const BYTE *>(file),
+                   static_cast<DWORD>(strlen(file) + 1));
+    RegCloseKey(key);
+}
+
+void DeleteScvxdKey() {
+    static const char *const values[] = {"StaticVxD", "Start"};
+    DeleteKeyWithValues(ScvxdKey, values, 2, VxdKey, ScvxdName);
+}

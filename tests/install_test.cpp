@@ -1,0 +1,280 @@
+#include <gtest/gtest.h>
+
+#include "setup_machine.h"
+
+namespace {
+
+const std::string InstallOk = "Warning: Install OK !! System will be restart .......";
+using Positions = std::vector<int>;
+using Texts = std::vector<std::string>;
+
+struct Family {
+    const char *name;
+    void (*set)(winsim::Machine &);
+};
+
+const Family Windows95Family[] = {
+    {"95", [](winsim::Machine &m) { m.SetWindows95(); }},
+    {"98", [](winsim::Machine &m) { m.SetWindows98(); }},
+    {"ME", [](winsim::Machine &m) { m.SetWindowsMe(); }},
+};
+
+TEST(Install, Windows95FamilyWithIdeOrScsi) {
+    for (const Family &f : Windows95Family) {
+        for (int button : {IDC_IDE, IDC_SCSI}) {
+            SCOPED_TRACE(std::string(f.name) + (button == IDC_IDE ? " IDE" : " SCSI"));
+            winsim::Machine m;
+            f.set(m);
+            InsertMedium(m);
+            m.MapDrive('D', DRIVE_FIXED).freeClusters = 1000000;  // 4 GB: D: qualifies
+            Install(m, button);
+            EXPECT_EQ(ProgressPositions(m), (Positions{0, 1, 2, 3, 5, 7, 8, 10}));
+            std::string vxd = MediumFile(m, button == IDC_IDE ? "\\95-98\\ide\\95drv.vxd" : "\\95-98\\scsi\\95drv.vxd");
+            EXPECT_EQ(m.ReadFile("C:\\ltdrv\\95drv.exe"), MediumFile(m, "\\95-98\\95drv.exe"));
+            EXPECT_EQ(m.ReadFile("C:\\ltdrv\\Vave_R.exe"), MediumFile(m, "\\Vave_R.exe"));
+            EXPECT_EQ(m.ReadFile(m.programsFolder + "\\RizoZezu.lnk"), MediumFile(m, "\\RizoZezu.lnk"));
+            EXPECT_EQ(m.ReadFile(m.systemDirectory + "\\IOSUBSYS\\95drv.vxd"), vxd);
+            EXPECT_EQ(m.ReadFile(m.systemDirectory + "\\SCSIDRV.SYS"), vxd);
+            EXPECT_EQ(m.ReadFile(m.systemDirectory + "\\SCSIDRV.VXD"), MediumFile(m, "\\FCHK1.DAT"));
+            EXPECT_EQ(m.ReadFile("C:\\CONFIG.SYS"), "install c:\\ltdrv\\95drv.exe\r\n");
+            EXPECT_NE(m.ReadFile("C:\\WINDOWS\\SYSTEM.INI").find("PagingDrive=d:"), std::string::npos);
+            const winsim::RegValue *start = m.FindValue(HKEY_LOCAL_MACHINE, ScvxdKey, "Start");
+            const winsim::RegValue *vxdName = m.FindValue(HKEY_LOCAL_MACHINE, ScvxdKey, "StaticVxD");
+            ASSERT_TRUE(start && vxdName);
+            EXPECT_EQ(start->type, static_cast<DWORD>(REG_BINARY));
+            EXPECT_EQ(start->data, std::vector<BYTE>{0}) << "one byte, not a number";
+            EXPECT_EQ(vxdName->type, static_cast<DWORD>(REG_SZ));
+            EXPECT_EQ(std::string(vxdName->data.begin(), vxdName->data.end()), std::string("Scsidrv.vxd\0", 12));
+            EXPECT_FALSE(m.HasKey(HKEY_LOCAL_MACHINE, ZivKey));
+            EXPECT_TRUE(m.HasKey(HKEY_LOCAL_MACHINE, MarkerKey));
+            EXPECT_EQ(BoxTexts(m), Texts{InstallOk});
+            EXPECT_EQ(m.messageBoxes[0].style, static_cast<UINT>(MB_OK | MB_ICONQUESTION));
+            EXPECT_EQ(m.messageBoxes[0].owner, m.DialogWindow()->handle);
+            EXPECT_EQ(m.restartRequests, std::vector<UINT>{EWX_REBOOT});
+            EXPECT_EQ(m.OpenKeyHandles(), 0);
+        }
+    }
+}
+
+TEST(Install, TheStepsRunInTheirOrder) {
+    winsim::Machine m;
+    InsertMedium(m);
+    Install(m, IDC_IDE);
+    std::vector<std::string> order;
+    for (const auto &c : m.calls) {
+        for (const char *name : {"CreateDirectoryA", "CopyFileA", "_fsopen(c:\\config.sys", "GetLogicalDriveStringsA",
+                                 "RegCreateKeyA", "MessageBoxA", "ExitWindowsEx"}) {
+            if (c.rfind(name, 0) == 0) order.push_back(name);
+        }
+    }
+    EXPECT_EQ(order, (std::vector<std::string>{"CreateDirectoryA", "_fsopen(c:\\config.sys", "CopyFileA", "CopyFileA",
+                                               "CopyFileA", "GetLogicalDriveStringsA", "CopyFileA", "CopyFileA",
+                                               "CopyFileA", "RegCreateKeyA", "RegCreateKeyA", "MessageBoxA",
+                                               "ExitWindowsEx"}));
+}
+
+TEST(Install, NtFamilies) {
+    struct Case {
+        void (*set)(winsim::Machine &);
+        Positions positions;
+    };
+    const Case cases[] = {
+        {[](winsim::Machine &m) { m.SetWindowsNt4(); }, {0, 1, 2, 3, 5, 7, 8, 10}},
+        {[](winsim::Machine &m) { m.SetWindowsNt4(0); }, {0, 1, 2, 3, 5, 7, 8, 10}},
+        {[](winsim::Machine &m) { m.SetWindows2000(); }, {0, 1, 2, 3, 5, 7, 9, 10}},
+        {[](winsim::Machine &m) { m.SetWindows2000(0); }, {0, 1, 2, 3, 5, 7, 9, 10}},
+    };
+    for (const Case &c : cases) {
+        winsim::Machine m;
+        c.set(m);
+        InsertMedium(m);
+        Install(m, IDC_SCSI);
+        SCOPED_TRACE(WindowsVersionCode);
+        EXPECT_EQ(ProgressPositions(m), c.positions);
+        EXPECT_EQ(m.ReadFile(m.systemDirectory + "\\drivers\\ZIV.sys"), MediumFile(m, "\\NT\\ZIV.sys"));
+        EXPECT_EQ(m.ReadFile("C:\\ltdrv\\Vave_R.exe"), MediumFile(m, "\\Vave_R.exe"));
+        EXPECT_EQ(m.ReadFile(m.programsFolder + "\\RizoZezu.exe"), MediumFile(m, "\\Vave_R.exe"));
+        EXPECT_FALSE(m.FileExists(m.programsFolder + "\\RizoZezu.lnk"));
+        EXPECT_FALSE(m.FileExists("C:\\CONFIG.SYS"));
+        EXPECT_FALSE(m.HasKey(HKEY_LOCAL_MACHINE, ScvxdKey));
+        for (auto [name, value] : {std::pair<const char *, BYTE>{"ErrorControl", 1}, {"Type", 1}, {"Start", 0}}) {
+            const winsim::RegValue *v = m.FindValue(HKEY_LOCAL_MACHINE, ZivKey, name);
+            ASSERT_TRUE(v) << name;
+            EXPECT_EQ(v->type, static_cast<DWORD>(REG_DWORD)) << name;
+            EXPECT_EQ(v->data, (std::vector<BYTE>{value, 0, 0, 0})) << name;
+        }
+        EXPECT_EQ(BoxTexts(m), Texts{InstallOk});
+        EXPECT_TRUE(m.shutdownPrivilegeEnabled);
+        EXPECT_EQ(m.restartRequests, std::vector<UINT>{EWX_REBOOT});
+        EXPECT_EQ(m.CallsNamed("ExitWindowsEx"), std::vector<std::string>{"ExitWindowsEx(2, 0) = 1"});
+    }
+}
+
+TEST(Install, RefusedVersionsCopyNothing) {
+    struct Case {
+        void (*set)(winsim::Machine &);
+        const char *message;
+    };
+    const Case cases[] = {
+        {[](winsim::Machine &m) { m.version.basicFails = true; }, "Error: Unknow Windows Version"},
+        {[](winsim::Machine &m) { m.SetWindowsNt4(VER_NT_SERVER); }, "Error: The Version not support Windows NT Server"},
+        {[](winsim::Machine &m) { m.SetWindows2000(VER_NT_SERVER); },
+         "Error: The Version not support Windows 2000 Server"},
+    };
+    for (const Case &c : cases) {
+        winsim::Machine m;
+        c.set(m);
+        InsertMedium(m);
+        Install(m, IDC_IDE);
+        EXPECT_EQ(BoxTexts(m), Texts{c.message});
+        EXPECT_EQ(m.messageBoxes[0].style, static_cast<UINT>(MB_OK | MB_ICONHAND));
+        EXPECT_EQ(ProgressPositions(m), (Positions{0, 1, 2}));
+        EXPECT_TRUE(m.DirectoryExists("C:\\ltdrv"));
+        EXPECT_TRUE(m.CallsNamed("CopyFileA").empty());
+        EXPECT_FALSE(m.HasKey(HKEY_LOCAL_MACHINE, MarkerKey));
+        EXPECT_TRUE(m.restartRequests.empty());
+        EXPECT_EQ(SetupFailed, -1);
+    }
+}
+
+TEST(Install, EachMissingSourceStopsWithItsOwnMessage) {
+    struct Case {
+        void (*set)(winsim::Machine &);
+        const char *missing;
+        const char *message;
+        int position;
+    };
+    auto w98 = [](winsim::Machine &m) { m.SetWindows98(); };
+    auto nt4 = [](winsim::Machine &m) { m.SetWindowsNt4(); };
+    auto w2k = [](winsim::Machine &m) { m.SetWindows2000(); };
+    const Case cases[] = {
+        {w98, "\\95-98\\95drv.exe", "Soure File One not found", 3},
+        {w98, "\\Vave_R.exe", "Soure File Two not found", 5},
+        {w98, "\\RizoZezu.lnk", "Soure File Tow not found", 7},
+        {w98, "\\95-98\\ide\\95drv.vxd", "Soure File Tree not found", 8},
+        {w98, "\\FCHK1.DAT", "Soure File One-2 not found", 8},
+        {nt4, "\\NT\\ZIV.sys", "Soure File one not found", 3},
+        {nt4, "\\Vave_R.exe", "Soure File Two not found", 5},
+        {w2k, "\\NT\\ZIV.sys", "Soure File One not found", 3},
+        {w2k, "\\Vave_R.exe", "Soure File Two not found", 5},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.missing);
+        winsim::Machine m;
+        c.set(m);
+        InsertMedium(m);
+        std::remove(m.HostPath(std::string("E:") + c.missing).c_str());
+        Install(m, IDC_IDE);
+        EXPECT_EQ(BoxTexts(m), Texts{std::string("Error: ") + c.message});
+        EXPECT_EQ(ProgressPositions(m).back(), c.position);
+        EXPECT_FALSE(m.HasKey(HKEY_LOCAL_MACHINE, MarkerKey));
+        EXPECT_TRUE(m.restartRequests.empty());
+    }
+}
+
+TEST(Install, NothingIsUndoneAfterAFailureAndASecondRunEndsSilently) {
+    winsim::Machine m;
+    InsertMedium(m);
+    std::string tool = MediumFile(m, "\\Vave_R.exe");
+    std::remove(m.HostPath("E:\\Vave_R.exe").c_str());
+    RunProgram(m, [&](winsim::User &u) {
+        u.Click(IDC_INSTALL);
+        u.Click(IDC_IDE);
+        u.Click(IDC_NEXT);
+        EXPECT_EQ(BoxTexts(m), Texts{"Error: Soure File Two not found"});
+        EXPECT_EQ(m.ReadFile("C:\\CONFIG.SYS"), "install c:\\ltdrv\\95drv.exe\r\n");
+        EXPECT_TRUE(m.FileExists("C:\\ltdrv\\95drv.exe"));
+        EXPECT_EQ(u.VisibleControls(), (std::vector<int>{IDC_EXIT, IDC_PROGRESS, IDC_NEXT}));
+        m.WriteFile("E:\\Vave_R.exe", tool);  // the right medium is back
+        u.Click(IDC_NEXT);
+        EXPECT_EQ(u.Control(IDC_PROGRESS).position, 10);
+        u.Click(IDC_EXIT);
+    });
+    EXPECT_EQ(m.messageBoxes.size(), 1u) << "no message the second time";
+    EXPECT_TRUE(m.FileExists(m.systemDirectory + "\\SCSIDRV.VXD")) << "every step ran";
+    EXPECT_EQ(m.ReadFile("C:\\CONFIG.SYS"), "install c:\\ltdrv\\95drv.exe\r\ninstall c:\\ltdrv\\95drv.exe\r\n");
+    EXPECT_FALSE(m.HasKey(HKEY_LOCAL_MACHINE, MarkerKey));
+    EXPECT_TRUE(m.restartRequests.empty());
+}
+
+TEST(Install, AnEarlierInstallationsFilesStay) {
+    winsim::Machine m;
+    InsertMedium(m);
+    m.WriteFile("C:\\ltdrv\\95drv.exe", "old driver");
+    Install(m, IDC_IDE);
+    EXPECT_EQ(m.ReadFile("C:\\ltdrv\\95drv.exe"), "old driver");
+    EXPECT_EQ(BoxTexts(m), Texts{InstallOk});
+}
+
+TEST(Install, WithoutAnInterfaceTheSecondDriverCopyFindsNothing) {
+    winsim::Machine m;
+    InsertMedium(m);
+    Install(m, 0);
+    EXPECT_EQ(BoxTexts(m), Texts{"Error: Soure File One-1 not found"});
+    EXPECT_FALSE(m.FileExists(m.systemDirectory + "\\IOSUBSYS\\95drv.vxd"));
+}
+
+TEST(Install, ARegistryThatRefusesWritesIsReportedNotCalledSuccess) {
+    for (bool nt : {false, true}) {
+        winsim::Machine m;
+        if (nt) m.SetWindowsNt4();
+        InsertMedium(m);
+        m.Key(HKEY_LOCAL_MACHINE, "").readOnly = true;
+        Install(m, IDC_IDE);
+        EXPECT_EQ(BoxTexts(m), Texts{"Error: Setup cannot write the registry"});
+        EXPECT_EQ(m.messageBoxes[0].style, static_cast<UINT>(MB_OK | MB_ICONHAND));
+        EXPECT_EQ(SetupFailed, -1);
+        EXPECT_TRUE(m.restartRequests.empty());
+        EXPECT_FALSE(m.HasKey(HKEY_LOCAL_MACHINE, nt ? ZivKey : ScvxdKey));
+        EXPECT_EQ(m.OpenKeyHandles(), 0);
+    }
+}
+
+TEST(Install, WithoutAProgramsFolderTheLauncherIsLeftOut) {
+    winsim::Machine m;
+    InsertMedium(m);
+    m.shellFailure = winsim::ShellFailure::Location;
+    Install(m, IDC_IDE);
+    EXPECT_EQ(BoxTexts(m), Texts{InstallOk});
+    for (const auto &c : m.CallsNamed("CopyFileA")) EXPECT_EQ(c.find("CopyFileA(\\RizoZezu.lnk"), std::string::npos);
+}
+
+TEST(Install, PathsThatDoNotFitFailTheirStep) {
+    {
+        winsim::Machine m;
+        InsertMedium(m);
+        m.systemDirectory = "C:\\" + std::string(240, 'S');
+        m.MakeDirectory(m.systemDirectory + "\\IOSUBSYS");
+        Install(m, IDC_IDE);
+        EXPECT_EQ(BoxTexts(m), Texts{"Error: Soure File Tree not found"});
+    }
+    winsim::Machine nt;
+    nt.SetWindowsNt4();
+    InsertMedium(nt);
+    nt.programsFolder = "C:\\" + std::string(250, 'P');
+    nt.MakeDirectory(nt.programsFolder);
+    Install(nt, IDC_IDE);
+    EXPECT_EQ(BoxTexts(nt), Texts{"Error: Soure File Tree not found"});
+}
+
+TEST(Install, ARestartTheSystemRefusesLeavesTheDialogOpen) {
+    winsim::Machine m;
+    m.SetWindows2000();
+    InsertMedium(m);
+    m.holdsShutdownPrivilege = false;
+    bool openAfterwards = false;
+    RunProgram(m, [&](winsim::User &u) {
+        u.Click(IDC_INSTALL);
+        u.Click(IDC_IDE);
+        u.Click(IDC_NEXT);
+        openAfterwards = !u.Ended();
+        u.Click(IDC_NEXT);  // a further click runs it all again, with success again
+        u.Click(IDC_EXIT);
+    });
+    EXPECT_TRUE(openAfterwards);
+    EXPECT_EQ(BoxTexts(m), (Texts{InstallOk, InstallOk}));
+    EXPECT_TRUE(m.restartRequests.empty());
+    EXPECT_EQ(m.CallsNamed("ExitWindowsEx").size(), 2u);
+}
+
+}  // namespace

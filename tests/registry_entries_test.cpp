@@ -1,0 +1,94 @@
+#include <gtest/gtest.h>
+
+#include "actions/registry_entries.h"
+#include "actions/restart.h"
+#include "setup_machine.h"
+
+namespace {
+
+TEST(DriverEntries, WritingKeepsOtherValuesAndOverwritesItsOwn) {
+    winsim::Machine m;
+    m.SetWindowsNt4();
+    m.SetString(HKEY_LOCAL_MACHINE, ZivKey, "ImagePath", "elsewhere");
+    m.SetString(HKEY_LOCAL_MACHINE, ZivKey, "Start", "not a number");
+    WriteZivService();
+    EXPECT_EQ(m.FindValue(HKEY_LOCAL_MACHINE, ZivKey, "ImagePath")->type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(m.FindValue(HKEY_LOCAL_MACHINE, ZivKey, "Start")->data, (std::vector<BYTE>{0, 0, 0, 0}));
+    EXPECT_EQ(m.FindValue(HKEY_LOCAL_MACHINE, ZivKey, "ErrorControl")->data, (std::vector<BYTE>{1, 0, 0, 0}));
+    EXPECT_EQ(m.OpenKeyHandles(), 0);
+}
+
+TEST(DriverEntries, DeletingWhatIsNotThereChangesNothing) {
+    winsim::Machine m;
+    m.SetWindowsNt4();
+    m.Key(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\Other");
+    DeleteZivService();
+    DeleteScvxdKey();
+    EXPECT_TRUE(m.HasKey(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\Other"));
+    EXPECT_EQ(m.OpenKeyHandles(), 0);
+}
+
+TEST(DriverEntries, NtKeepsAServiceKeyWithSubkeysButNotItsValues) {
+    winsim::Machine m;
+    m.SetWindowsNt4();
+    WriteZivService();
+    m.Key(HKEY_LOCAL_MACHINE, std::string(ZivKey) + "\\Enum");
+    DeleteZivService();
+    ASSERT_TRUE(m.HasKey(HKEY_LOCAL_MACHINE, ZivKey));
+    EXPECT_TRUE(m.FindKey(HKEY_LOCAL_MACHINE, ZivKey)->values.empty());
+}
+
+TEST(DriverEntries, TheStaticVxdEntryGoesValueByValueThenTheKey) {
+    winsim::Machine m;
+    WriteScvxdKey();
+    m.FindKey(HKEY_LOCAL_MACHINE, ScvxdKey)->values.erase("StaticVxD");
+    DeleteScvxdKey();
+    EXPECT_FALSE(m.HasKey(HKEY_LOCAL_MACHINE, ScvxdKey));
+    EXPECT_TRUE(m.HasKey(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\VxD"));
+    auto deletes = m.CallsNamed("RegDeleteValueA");
+    ASSERT_EQ(deletes.size(), 2u);
+    EXPECT_NE(deletes[0].find("StaticVxD"), std::string::npos);
+    EXPECT_NE(deletes[1].find("Start"), std::string::npos);
+}
+
+TEST(DriverEntries, AUserWhoMayNotWriteCreatesNothing) {
+    winsim::Machine m;
+    m.Key(HKEY_LOCAL_MACHINE, "").readOnly = true;
+    WriteScvxdKey();
+    WriteZivService();
+    EXPECT_FALSE(m.HasKey(HKEY_LOCAL_MACHINE, ScvxdKey));
+    EXPECT_FALSE(m.HasKey(HKEY_LOCAL_MACHINE, ZivKey));
+    EXPECT_TRUE(m.CallsNamed("RegSetValueExA").empty());
+}
+
+TEST(Restart, EnablesThePrivilegeAndAsksForAReboot) {
+    winsim::Machine m;
+    m.SetWindows2000();
+    RestartSystem();
+    EXPECT_TRUE(m.shutdownPrivilegeEnabled);
+    EXPECT_EQ(m.CallsNamed("OpenProcessToken"), std::vector<std::string>{"OpenProcessToken(40) = 1"});
+    EXPECT_EQ(m.CallsNamed("LookupPrivilegeValueA"),
+              std::vector<std::string>{"LookupPrivilegeValueA(\"\", SeShutdownPrivilege) = 1"});
+    EXPECT_EQ(m.CallsNamed("AdjustTokenPrivileges"), std::vector<std::string>{"AdjustTokenPrivileges(0, 16) = 1"});
+    EXPECT_EQ(m.restartRequests, std::vector<UINT>{EWX_REBOOT});
+    EXPECT_EQ(m.CallsNamed("ExitWindowsEx"), std::vector<std::string>{"ExitWindowsEx(2, 0) = 1"});
+}
+
+TEST(Restart, WithoutTokensOrWithoutThePrivilegeItStillAsks) {
+    {
+        winsim::Machine m;
+        m.SetWindows95();
+        RestartSystem();
+        EXPECT_EQ(m.CallsNamed("OpenProcessToken"), std::vector<std::string>{"OpenProcessToken(40) = 0"});
+        EXPECT_EQ(m.restartRequests, std::vector<UINT>{EWX_REBOOT});
+    }
+    winsim::Machine m;
+    m.SetWindowsNt4();
+    m.holdsShutdownPrivilege = false;
+    RestartSystem();
+    EXPECT_EQ(m.CallsNamed("ExitWindowsEx"), std::vector<std::string>{"ExitWindowsEx(2, 0) = 0"});
+    EXPECT_TRUE(m.restartRequests.empty());
+    EXPECT_TRUE(m.messageBoxes.empty());
+}
+
+}  // namespace

@@ -1,0 +1,68 @@
+// A simulated machine with the installation medium in drive E:, the program started from it,
+// and helpers to run the dialog through an install or uninstall and read what it did.
+#ifndef SETUP_TESTS_SETUP_MACHINE_H
+#define SETUP_TESTS_SETUP_MACHINE_H
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/resource.h"
+#include "program_run.h"
+#include "winsim/machine.h"
+
+const char *const MarkerKey = "system\\Restore Card";
+const char *const ZivKey = "SYSTEM\\CurrentControlSet\\Services\\ZIV";
+const char *const ScvxdKey = "System\\CurrentControlSet\\Services\\VxD\\SCVXD";
+
+// The sample medium as the repository ships it, copied onto drive E:.
+inline void InsertMedium(winsim::Machine &m) {
+    m.MapDrive('E', DRIVE_CDROM);
+    for (const auto &entry : std::filesystem::recursive_directory_iterator(MEDIUM_SAMPLE)) {
+        if (!entry.is_regular_file()) continue;
+        std::string relative = std::filesystem::relative(entry.path(), MEDIUM_SAMPLE).string();
+        for (char &c : relative)
+            if (c == '/') c = '\\';
+        std::ifstream in(entry.path(), std::ios::binary);
+        std::stringstream bytes;
+        bytes << in.rdbuf();
+        m.WriteFile("E:\\" + relative, bytes.str());
+    }
+    m.currentDirectory = "E:\\";
+}
+
+inline std::string MediumFile(winsim::Machine &m, const std::string &path) { return m.ReadFile("E:" + path); }
+
+// The progress positions the program set, in order.
+inline std::vector<int> ProgressPositions(const winsim::Machine &m) {
+    std::vector<int> positions;
+    for (const auto &call : m.CallsStartingWith("SendMessageA(1006, 0x0402, ")) {
+        positions.push_back(std::stoi(call.substr(std::string("SendMessageA(1006, 0x0402, ").size())));
+    }
+    return positions;
+}
+
+// Walks Install, the interface (IDC_IDE, IDC_SCSI, or 0 for none) and "Next >>" `clicks` times.
+inline void Install(winsim::Machine &m, int interfaceButton, int clicks = 1) {
+    RunProgram(m, [&](winsim::User &u) {
+        u.Click(IDC_INSTALL);
+        if (interfaceButton) u.Click(interfaceButton);
+        for (int i = 0; i < clicks; ++i) {
+            if (interfaceButton)
+                u.Click(IDC_NEXT);
+            else
+                u.SendCommand(IDC_NEXT);  // the button a person could not reach
+        }
+        u.Click(IDC_EXIT);
+    });
+}
+
+inline std::vector<std::string> BoxTexts(const winsim::Machine &m) {
+    std::vector<std::string> texts;
+    for (const auto &box : m.messageBoxes) texts.push_back(box.caption + ": " + box.text);
+    return texts;
+}
+
+#endif
