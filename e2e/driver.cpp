@@ -6,10 +6,12 @@
 //                                                    session-end query of a restart
 //
 // Steps: view NAME | click ID | esc | close | box | no-box | window | restart | no-restart |
-//        end | wait (for a person to close it) | regkey PATH | regvalue PATH NAME
+//        end | wait (for a person to close it) | insert MEDIUM-PATH | machine | platform |
+//        regkey PATH | regvalue PATH NAME
 #include <windows.h>
 #include <commctrl.h>
 #include <share.h>
+#include <shlobj.h>
 
 #include "e2e/platform_facts.h"
 
@@ -407,6 +409,109 @@ void RegistryValue(std::string path, const std::string &name) {
            static_cast<unsigned long>(type), static_cast<unsigned long>(size), hex.c_str());
 }
 
+// The files the medium holds, so that an installed file can be named by its source.
+const char *const MediumFiles[] = {"\\95-98\\95drv.exe", "\\95-98\\ide\\95drv.vxd", "\\95-98\\scsi\\95drv.vxd",
+                                   "\\NT\\ZIV.sys", "\\Vave_R.exe", "\\RizoZezu.lnk", "\\FCHK1.DAT"};
+
+bool ReadWhole(const std::string &path, std::string &bytes) {
+    FILE *f = fopen(path.c_str(), "rb");
+    if (!f) return false;
+    bytes.clear();
+    for (int c; (c = getc(f)) != EOF;) bytes += static_cast<char>(c);
+    fclose(f);
+    return true;
+}
+
+std::string Escaped(const std::string &bytes) {
+    std::string out;
+    char b[8];
+    for (unsigned char c : bytes) {
+        if (c == '\\') out += "\\\\";
+        else if (c == '\r') out += "\\r";
+        else if (c == '\n') out += "\\n";
+        else if (c < 32 || c > 126 || c == ';') {
+            snprintf(b, sizeof b, "\\x%02X", c);
+            out += b;
+        } else out += static_cast<char>(c);
+    }
+    return out;
+}
+
+// A file as it stands: absent, a copy of a medium file, or its (escaped) bytes.
+std::string Describe(const std::string &path, const std::string &medium) {
+    std::string bytes, source;
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return "absent";
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return "folder";
+    if (!ReadWhole(path, bytes)) return "unreadable";
+    for (const char *file : MediumFiles)
+        if (ReadWhole(medium + file, source) && source == bytes) return std::string("from ") + file;
+    return Escaped(bytes);
+}
+
+void RegistryFacts(const char *label, const char *path, const char *const *values, int count) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        Report("reg.%s=absent", label);
+        return;
+    }
+    Report("reg.%s=present", label);
+    for (int i = 0; i < count; ++i) {
+        BYTE data[256];
+        DWORD type = 0, size = sizeof data;
+        if (RegQueryValueExA(key, values[i], nullptr, &type, data, &size) != ERROR_SUCCESS) {
+            Report("reg.%s.%s=absent", label, values[i]);
+            continue;
+        }
+        std::string hex;
+        char b[4];
+        for (DWORD k = 0; k < size; ++k) {
+            snprintf(b, sizeof b, k ? " %02X" : "%02X", data[k]);
+            hex += b;
+        }
+        Report("reg.%s.%s=type %lu size %lu data %s", label, values[i], static_cast<unsigned long>(type),
+               static_cast<unsigned long>(size), hex.c_str());
+    }
+    RegCloseKey(key);
+}
+
+// What the program may have changed on the machine, as Windows shows it.
+void MachineFacts(const std::string &medium) {
+    char system[MAX_PATH], programs[MAX_PATH] = "", windows[MAX_PATH];
+    GetSystemDirectoryA(system, sizeof system);
+    GetWindowsDirectoryA(windows, sizeof windows);
+    SHGetSpecialFolderPathA(nullptr, programs, CSIDL_PROGRAMS, FALSE);
+    const std::string sys = system, prog = programs;
+    const struct {
+        const char *label;
+        std::string path;
+    } files[] = {
+        {"ltdrv", "c:\\ltdrv"},
+        {"ltdrv\\95drv.exe", "c:\\ltdrv\\95drv.exe"},
+        {"ltdrv\\Vave_R.exe", "c:\\ltdrv\\Vave_R.exe"},
+        {"programs\\RizoZezu.lnk", prog + "\\RizoZezu.lnk"},
+        {"programs\\RizoZezu.exe", prog + "\\RizoZezu.exe"},
+        {"system\\iosubsys\\95drv.vxd", sys + "\\iosubsys\\95drv.vxd"},
+        {"system\\SCSIDRV.SYS", sys + "\\SCSIDRV.SYS"},
+        {"system\\SCSIDRV.VXD", sys + "\\SCSIDRV.VXD"},
+        {"system\\drivers\\ZIV.sys", sys + "\\drivers\\ZIV.sys"},
+        {"d\\pagefile.sys", "d:\\pagefile.sys"},
+        {"config.sys", "c:\\config.sys"},
+        {"config.sss", "c:\\CONFIG.SSS"},
+    };
+    for (const auto &f : files) Report("file.%s=%s", f.label, Describe(f.path, medium).c_str());
+    for (const char *key : {"PagingDrive", "MaxPagingFileSize"}) {
+        char value[64];
+        GetPrivateProfileStringA("386Enh", key, "(absent)", value, sizeof value, "system.ini");
+        Report("system.ini.%s=%s", key, value);
+    }
+    RegistryFacts("marker", "system\\Restore Card", nullptr, 0);
+    static const char *const ziv[] = {"ErrorControl", "Type", "Start"};
+    RegistryFacts("ziv", "SYSTEM\\CurrentControlSet\\Services\\ZIV", ziv, 3);
+    static const char *const scvxd[] = {"Start", "StaticVxD"};
+    RegistryFacts("scvxd", "System\\CurrentControlSet\\Services\\VxD\\SCVXD", scvxd, 2);
+}
+
 void End() {
     DWORD code = 0;
     if (WaitForSingleObject(g_setup.hProcess, 10000) == WAIT_TIMEOUT) {
@@ -540,6 +645,14 @@ int main(int argc, char **argv) {
             Report("restart=%s", WitnessSawRestart(20000) ? "yes" : "no");
         } else if (step == "no-restart") {
             Report("restart=%s", WitnessSawRestart(2000) ? "yes" : "no");
+        } else if (step == "insert") {
+            // The medium file the scenario kept aside comes back, as with the right disc.
+            std::string medium = g_setupExe.substr(0, g_setupExe.find_last_of('\\'));
+            BOOL moved = MoveFileA((medium + arg + ".away").c_str(), (medium + arg).c_str());
+            Report("insert=%s", moved ? "ok" : "failed");
+            ++i;
+        } else if (step == "machine") {
+            MachineFacts(g_setupExe.substr(0, g_setupExe.find_last_of('\\')));
         } else if (step == "platform") {
             PlatformFacts([](const char *key, const char *value) { Report("%s=%s", key, value); });
         } else if (step == "wait") {

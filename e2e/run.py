@@ -66,6 +66,8 @@ def driver_arguments(steps):
             args += ['click', str(CONTROLS[rest])]
         elif verb == 'view':
             args += ['view', rest]
+        elif verb == 'insert':
+            args += ['insert', rest]
         elif verb == 'regkey':
             args += ['regkey', rest]
         elif verb == 'regvalue':
@@ -100,6 +102,29 @@ def append_registry(path, sections):
             f.write(f'\n[{key}] 1733000000\n')
             for name, value in values:
                 f.write(f'"{name}"={value}\n')
+
+
+WINDOWS_95_FAMILY = ('win95', 'win98', 'winme')
+
+
+def unescape(text):
+    """The table's escapes (\\r, \\n, \\\\, \\xNN) as bytes."""
+    return text.encode('latin-1').decode('unicode_escape').encode('latin-1')
+
+
+def host_path(drives, path):
+    """Where a Windows path of the scenario's machine lies here, matching names without case."""
+    letter, rest = path[0].lower(), path[2:]
+    current = drives[letter]
+    for part in [p for p in rest.split('\\') if p]:
+        match = part
+        if os.path.isdir(current):
+            for entry in os.listdir(current):
+                if entry.lower() == part.lower():
+                    match = entry
+                    break
+        current = os.path.join(current, match)
+    return current
 
 
 def windows_path(path):
@@ -150,10 +175,27 @@ class Runner:
         user = [('Software\\\\Wine', [('Version', f'"{scenario.windows}"')]),
                 ('Software\\\\Wine\\\\X11 Driver', [('Managed', '"N"')])]
         system = [('Software\\\\Wine\\\\Drives', [('e:', '"cdrom"'), ('d:', '"hd"')])]
+        drives = {'c': os.path.join(prefix, 'drive_c'), 'd': drive_d, 'e': medium}
+        if scenario.windows in WINDOWS_95_FAMILY and 'no-iosubsys' not in scenario.prepare:
+            # A Windows 95-family system directory has its IOSUBSYS folder; Wine's has not.
+            os.makedirs(host_path(drives, 'c:\\windows\\system32\\IOSUBSYS'), exist_ok=True)
         for item in scenario.prepare:
+            verb, _, rest = item.partition(' ')
             if item == 'marker':
                 # The marker as another program might have spelled it.
                 system.append(('SYSTEM\\\\RESTORE CARD', []))
+            elif item == 'no-iosubsys':
+                pass
+            elif verb == 'without':
+                # Kept aside, for the "insert" step to bring back as a person would the disc.
+                path = host_path(drives, 'e:' + rest)
+                os.rename(path, path + '.away')
+            elif verb == 'file':
+                path, _, content = rest.partition('=')
+                target = host_path(drives, path.strip())
+                os.makedirs(os.path.dirname(target), exist_ok=True)
+                with open(target, 'wb') as f:
+                    f.write(unescape(content.strip()))
             else:
                 raise ValueError(f'unknown preparation {item!r}')
         append_registry(os.path.join(prefix, 'user.reg'), user)
