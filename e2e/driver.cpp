@@ -7,6 +7,7 @@
 //
 // Steps: view NAME | click ID | esc | close | box | no-box | window | restart | no-restart |
 //        end | wait (for a person to close it) | insert MEDIUM-PATH | machine | platform |
+//        relaunch (start the program again, as after a restart; boxes then are runN.boxM) |
 //        regkey PATH | regvalue PATH NAME
 #include <windows.h>
 #include <commctrl.h>
@@ -30,6 +31,12 @@ PROCESS_INFORMATION g_setup = {};
 PROCESS_INFORMATION g_witness = {};
 HWND g_dialog = nullptr;
 int g_boxes = 0;
+int g_launch = 1;  // counts the program's starts, so that each start's facts have their own names
+
+// A fact of the current start of the program: "restart" on the first, "run2.restart" after.
+std::string Named(const std::string &key) {
+    return (g_launch > 1 ? "run" + std::to_string(g_launch) + "." : "") + key;
+}
 std::string g_setupExe;
 DWORD g_started = 0;
 
@@ -326,7 +333,7 @@ BOOL CALLBACK CollectBoxParts(HWND hwnd, LPARAM lParam) {
 void Box(bool expected) {
     HWND box = WaitForWindow(nullptr, g_dialog, expected ? 15000 : 1500);
     if (!box) {
-        if (expected) Report("box%d=none", g_boxes + 1);
+        if (expected) Report("box=none");
         return;
     }
     ++g_boxes;
@@ -337,13 +344,14 @@ void Box(bool expected) {
     EnumChildWindows(box, CollectBoxParts, reinterpret_cast<LPARAM>(&parts));
     DWORD_PTR pos = 0;
     SendMessageTimeoutA(GetDlgItem(g_dialog, 1006), PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 2000, &pos);
-    Report("box%d.caption=%s", g_boxes, caption);
-    Report("box%d.text=%s", g_boxes, parts.text.c_str());
-    Report("box%d.icon=%s", g_boxes, IconName(parts.icon).c_str());
-    Report("box%d.buttons=%s", g_boxes, parts.buttons.c_str());
-    Report("box%d.owner=%s", g_boxes, GetWindow(box, GW_OWNER) == g_dialog ? "dialog" : "other");
-    Report("box%d.progress=%d", g_boxes, static_cast<int>(pos));
-    SaveScreen(box, "box" + std::to_string(g_boxes));
+    std::string name = Named("box" + std::to_string(g_boxes));
+    Report("%s.caption=%s", name.c_str(), caption);
+    Report("%s.text=%s", name.c_str(), parts.text.c_str());
+    Report("%s.icon=%s", name.c_str(), IconName(parts.icon).c_str());
+    Report("%s.buttons=%s", name.c_str(), parts.buttons.c_str());
+    Report("%s.owner=%s", name.c_str(), GetWindow(box, GW_OWNER) == g_dialog ? "dialog" : "other");
+    Report("%s.progress=%d", name.c_str(), static_cast<int>(pos));
+    SaveScreen(box, name);
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(parts.ok));
     Settle();
 }
@@ -642,9 +650,22 @@ int main(int argc, char **argv) {
         } else if (step == "window") {
             WindowFacts();
         } else if (step == "restart") {
-            Report("restart=%s", WitnessSawRestart(20000) ? "yes" : "no");
+            Report("%s=%s", Named("restart").c_str(), WitnessSawRestart(20000) ? "yes" : "no");
         } else if (step == "no-restart") {
-            Report("restart=%s", WitnessSawRestart(2000) ? "yes" : "no");
+            Report("%s=%s", Named("restart").c_str(), WitnessSawRestart(2000) ? "yes" : "no");
+        } else if (step == "relaunch") {
+            // The machine has restarted: the program is started again from the medium.
+            if (SetupRunning()) TerminateProcess(g_setup.hProcess, 1);
+            Report("%s=%d", Named("boxes").c_str(), g_boxes);
+            CloseHandle(g_setup.hProcess);
+            CloseHandle(g_setup.hThread);
+            g_dialog = nullptr;
+            g_boxes = 0;
+            ++g_launch;
+            if (g_witness.hProcess) TerminateProcess(g_witness.hProcess, 0);
+            DeleteFileA(g_witnessLog.c_str());
+            if (!StartWitness()) Report("witness=failed");
+            if (!StartSetup(g_setupExe)) break;
         } else if (step == "insert") {
             // The medium file the scenario kept aside comes back, as with the right disc.
             std::string medium = g_setupExe.substr(0, g_setupExe.find_last_of('\\'));
@@ -667,7 +688,7 @@ int main(int argc, char **argv) {
             Report("error=unknown step %s", step.c_str());
         }
     }
-    Report("boxes=%d", g_boxes);
+    Report("%s=%d", Named("boxes").c_str(), g_boxes);
     if (SetupRunning()) {
         Report("exit=running");
         TerminateProcess(g_setup.hProcess, 1);

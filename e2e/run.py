@@ -9,7 +9,9 @@ afterwards with the scenario table (e2e/scenarios.txt).
 """
 import argparse
 import concurrent.futures
+import hashlib
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -131,6 +133,67 @@ def windows_path(path):
     return 'Z:' + os.path.abspath(path).replace('/', '\\')
 
 
+# What Wine itself changes when a program starts, whatever the program does (seen with
+# E2E_NOISE=1, which lists every difference).
+WINE_NOISE = [re.compile(p) for p in (
+    r'^(key|value) HKLM\\hardware\\',
+    r'^(key|value) HKLM\\software\\microsoft\\windows nt\\currentversion\\networkcards',
+    r'^(key|value) HKLM\\system\\currentcontrolset\\control\\class\\',
+    r'^(key|value) HKLM\\software\\wow6432node\\microsoft\\windows\\currentversion\\run',
+)]
+
+
+def read_registry(path, hive, into):
+    key = None
+    with open(path, encoding='utf-8', errors='replace') as f:
+        text = f.read().replace('\\\n', '')
+    for line in text.splitlines():
+        if line.startswith('['):
+            key = hive + '\\' + line[1:line.rindex(']')].replace('\\\\', '\\').lower()
+            into.setdefault(key, {})
+        elif key and (line.startswith('"') or line.startswith('@')):
+            name, _, data = line.partition('=') if line.startswith('@') else \
+                (line[1:line.index('"=')], '=', line[line.index('"=') + 2:])
+            into[key][name.lower()] = data
+
+
+def snapshot(prefix, drive_d):
+    """The machine's files (by content) and registry (by value), to compare before and after."""
+    files, registry = {}, {}
+    for base, letter in ((os.path.join(prefix, 'drive_c'), 'c:'), (drive_d, 'd:')):
+        for root, dirs, names in os.walk(base):
+            rel = os.path.relpath(root, base)
+            rel = '' if rel == '.' else '\\' + rel.replace('/', '\\')
+            for d in dirs:
+                files[(letter + rel + '\\' + d).lower()] = 'folder'
+            for n in names:
+                full = os.path.join(root, n)
+                if os.path.islink(full):
+                    continue
+                with open(full, 'rb') as f:
+                    files[(letter + rel + '\\' + n).lower()] = hashlib.sha1(f.read()).hexdigest()
+    read_registry(os.path.join(prefix, 'system.reg'), 'HKLM', registry)
+    read_registry(os.path.join(prefix, 'user.reg'), 'HKCU', registry)
+    return files, registry
+
+
+def differences(before, after):
+    found = []
+    for kind, old, new in (('file', before[0], after[0]), ('key', before[1], after[1])):
+        for name in sorted(set(old) | set(new)):
+            if name not in new:
+                found.append(f'{kind} {name} removed')
+            elif name not in old:
+                found.append(f'{kind} {name} added')
+            elif kind == 'file' and old[name] != new[name]:
+                found.append(f'file {name} changed')
+            elif kind == 'key':
+                for value in sorted(set(old[name]) | set(new[name])):
+                    if old[name].get(value) != new[name].get(value):
+                        found.append(f'value {name}\\{value} = {new[name].get(value, "(none)")}')
+    return [d for d in found if os.environ.get('E2E_NOISE') or not any(p.search(d) for p in WINE_NOISE)]
+
+
 class Runner:
     def __init__(self, root, out):
         self.root, self.out = root, out
@@ -212,6 +275,7 @@ class Runner:
         screens = os.path.join(folder, 'screens')
         os.makedirs(screens)
         report = os.path.join(folder, 'report.txt')
+        before = snapshot(prefix, os.path.join(folder, 'd'))
         subprocess.run(['wineserver', '-p1'], env=env, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL)
         command = ['wine', self.driver, windows_path(report), windows_path(screens),
@@ -235,6 +299,10 @@ class Runner:
         for line in lines:
             key, _, value = line.partition('=')
             seen[key] = value
+        changes = differences(before, snapshot(prefix, os.path.join(folder, 'd')))
+        seen['changes'] = ', '.join(changes) if changes else 'none'
+        with open(os.path.join(folder, 'changes.txt'), 'w') as f:
+            f.write('\n'.join(changes) + '\n')
         if seen.get('done') != 'yes' and not problems:
             problems.append('the driver did not finish: ' + (lines[-1] if lines else 'no report'))
         for key, value in expected_facts(scenario.expect):
