@@ -326,7 +326,8 @@ class Runner:
 
 # What `make run` shows without a display: the program's views, as a person walks through them.
 DEMO_STEPS = ('window; view start; click Install; view interface; click IDE; view ready; '
-              'click Exit; end')
+              'click Next; box; restart; machine; relaunch; view installed; click Uninstall; box; '
+              'restart; machine; relaunch; view after; click Exit; end')
 
 
 def demo(runner, windows):
@@ -355,7 +356,10 @@ def demo(runner, windows):
     names = {str(i): n for n, i in CONTROLS.items()}
     for line in lines:
         key, _, value = line.partition('=')
-        if key == 'step' or key.startswith('control.'):
+        if key == 'step' or key.startswith('control.') or value in ('absent', '(absent)'):
+            continue
+        if key == 'launch':
+            print('Setup.exe started' + ('' if value.startswith('ok') else ': ' + value))
             continue
         if key.endswith('.visible'):
             value = ', '.join(names.get(i, i) for i in value.split())
@@ -363,6 +367,9 @@ def demo(runner, windows):
         if what:
             key = f'{view}.{names.get(what, what)}'
         print(f'  {key:<28} {value}')
+    print('Left on the machine after install and uninstall, compared with before:')
+    with open(os.path.join(runner.out, 'runs', 'demo', 'changes.txt')) as f:
+        print(''.join('  ' + line for line in f if line.strip()) or '  nothing')
     print(f'Screenshots: {", ".join(sorted(os.listdir(screens)))} in {screens}')
     for p in problems:
         print(f'problem: {p}')
