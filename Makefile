@@ -2,13 +2,14 @@
 # needs first (scripts/install-deps.sh), so both work on a fresh Debian 12 machine as root.
 WINVER ?= win98
 JOBS ?= 2
+DRIVERS ?= medium/sample
 
-.PHONY: run test deps build host host-asan win32 win64 check-binaries e2e clean
+.PHONY: run test deps build host host-asan win32 win64 check-binaries medium medium-tests e2e clean
 
-run: deps win64
+run: deps win64 medium
 	python3 e2e/run.py --root . --demo $(WINVER)
 
-test: deps host host-asan win32 win64 check-binaries e2e
+test: deps host host-asan win32 win64 check-binaries medium-tests e2e
 
 deps:
 	@bash scripts/install-deps.sh
@@ -27,7 +28,14 @@ win32 win64: deps
 check-binaries: win32 win64
 	bash scripts/check-binaries.sh
 
-e2e: deps host win64
+# The installation medium as it ships, from the drivers in DRIVERS.
+medium: deps host win32
+	bash scripts/make-medium.sh $(DRIVERS)
+
+medium-tests: deps host win32
+	bash scripts/test-medium.sh
+
+e2e: deps host win64 medium
 	cd build/host && ctest -L e2e --verbose --timeout 1800
 
 clean:

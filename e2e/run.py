@@ -199,7 +199,7 @@ class Runner:
         self.root, self.out = root, out
         self.setup = os.path.join(root, 'build', 'win64', 'Setup.exe')
         self.driver = os.path.join(root, 'build', 'win64', 'e2e', 'driver.exe')
-        self.medium = os.path.join(root, 'medium', 'sample')
+        self.medium = os.path.join(root, 'build', 'medium')  # what `make medium` built
         self.template = os.path.join(out, 'template')
         self.print_lock = threading.Lock()
 
@@ -222,10 +222,8 @@ class Runner:
         prefix = os.path.join(folder, 'prefix')
         subprocess.run(['cp', '-a', self.template, prefix], check=True)
         medium = os.path.join(folder, 'medium')
-        if os.path.isdir(self.medium):
-            shutil.copytree(self.medium, medium)
-        else:
-            os.makedirs(medium)
+        shutil.copytree(self.medium, medium)
+        # The medium ships the 32-bit program; here the same program built for wine64 runs.
         shutil.copy(self.setup, os.path.join(medium, 'Setup.exe'))
         drive_d = os.path.join(folder, 'd')
         os.makedirs(drive_d)
@@ -406,9 +404,9 @@ def main():
             print(f'e2e: {tool} is not installed; the end-to-end runs cannot be skipped')
             return 1
     runner = Runner(root, os.path.join(root, 'build', 'e2e'))
-    for exe in (runner.setup, runner.driver):
-        if not os.path.exists(exe):
-            print(f'e2e: {exe} is missing; build the win64 preset first')
+    for needed in (runner.setup, runner.driver, runner.medium):
+        if not os.path.exists(needed):
+            print(f'e2e: {needed} is missing; `make e2e` builds it')
             return 1
     if args.demo:
         return demo(runner, args.demo)

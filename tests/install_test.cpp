@@ -29,13 +29,13 @@ TEST(Install, Windows95FamilyWithIdeOrScsi) {
             m.MapDrive('D', DRIVE_FIXED).freeClusters = 1000000;  // 4 GB: D: qualifies
             Install(m, button);
             EXPECT_EQ(ProgressPositions(m), (Positions{0, 1, 2, 3, 5, 7, 8, 10}));
-            std::string vxd = MediumFile(m, button == IDC_IDE ? "\\95-98\\ide\\95drv.vxd" : "\\95-98\\scsi\\95drv.vxd");
-            EXPECT_EQ(m.ReadFile("C:\\ltdrv\\95drv.exe"), MediumFile(m, "\\95-98\\95drv.exe"));
-            EXPECT_EQ(m.ReadFile("C:\\ltdrv\\Vave_R.exe"), MediumFile(m, "\\Vave_R.exe"));
-            EXPECT_EQ(m.ReadFile(m.programsFolder + "\\RizoZezu.lnk"), MediumFile(m, "\\RizoZezu.lnk"));
+            std::string vxd = MediumBytes(m, button == IDC_IDE ? "\\95-98\\ide\\95drv.vxd" : "\\95-98\\scsi\\95drv.vxd");
+            EXPECT_EQ(m.ReadFile("C:\\ltdrv\\95drv.exe"), MediumBytes(m, "\\95-98\\95drv.exe"));
+            EXPECT_EQ(m.ReadFile("C:\\ltdrv\\Vave_R.exe"), MediumBytes(m, "\\Vave_R.exe"));
+            EXPECT_EQ(m.ReadFile(m.programsFolder + "\\RizoZezu.lnk"), MediumBytes(m, "\\RizoZezu.lnk"));
             EXPECT_EQ(m.ReadFile(m.systemDirectory + "\\IOSUBSYS\\95drv.vxd"), vxd);
             EXPECT_EQ(m.ReadFile(m.systemDirectory + "\\SCSIDRV.SYS"), vxd);
-            EXPECT_EQ(m.ReadFile(m.systemDirectory + "\\SCSIDRV.VXD"), MediumFile(m, "\\FCHK1.DAT"));
+            EXPECT_EQ(m.ReadFile(m.systemDirectory + "\\SCSIDRV.VXD"), MediumBytes(m, "\\FCHK1.DAT"));
             EXPECT_EQ(m.ReadFile("C:\\CONFIG.SYS"), "install c:\\ltdrv\\95drv.exe\r\n");
             EXPECT_NE(m.ReadFile("C:\\WINDOWS\\SYSTEM.INI").find("PagingDrive=d:"), std::string::npos);
             const winsim::RegValue *start = m.FindValue(HKEY_LOCAL_MACHINE, ScvxdKey, "Start");
@@ -91,9 +91,9 @@ TEST(Install, NtFamilies) {
         Install(m, IDC_SCSI);
         SCOPED_TRACE(WindowsVersionCode);
         EXPECT_EQ(ProgressPositions(m), c.positions);
-        EXPECT_EQ(m.ReadFile(m.systemDirectory + "\\drivers\\ZIV.sys"), MediumFile(m, "\\NT\\ZIV.sys"));
-        EXPECT_EQ(m.ReadFile("C:\\ltdrv\\Vave_R.exe"), MediumFile(m, "\\Vave_R.exe"));
-        EXPECT_EQ(m.ReadFile(m.programsFolder + "\\RizoZezu.exe"), MediumFile(m, "\\Vave_R.exe"));
+        EXPECT_EQ(m.ReadFile(m.systemDirectory + "\\drivers\\ZIV.sys"), MediumBytes(m, "\\NT\\ZIV.sys"));
+        EXPECT_EQ(m.ReadFile("C:\\ltdrv\\Vave_R.exe"), MediumBytes(m, "\\Vave_R.exe"));
+        EXPECT_EQ(m.ReadFile(m.programsFolder + "\\RizoZezu.exe"), MediumBytes(m, "\\Vave_R.exe"));
         EXPECT_FALSE(m.FileExists(m.programsFolder + "\\RizoZezu.lnk"));
         EXPECT_FALSE(m.FileExists("C:\\CONFIG.SYS"));
         EXPECT_FALSE(m.HasKey(HKEY_LOCAL_MACHINE, ScvxdKey));
@@ -175,7 +175,7 @@ TEST(Install, EachMissingSourceStopsWithItsOwnMessage) {
 TEST(Install, NothingIsUndoneAfterAFailureAndASecondRunEndsSilently) {
     winsim::Machine m;
     InsertMedium(m);
-    std::string tool = MediumFile(m, "\\Vave_R.exe");
+    std::string tool = MediumBytes(m, "\\Vave_R.exe");
     std::remove(m.HostPath("E:\\Vave_R.exe").c_str());
     RunProgram(m, [&](winsim::User &u) {
         u.Click(IDC_INSTALL);

@@ -33,7 +33,7 @@ inline void InsertMedium(winsim::Machine &m) {
     m.currentDirectory = "E:\\";
 }
 
-inline std::string MediumFile(winsim::Machine &m, const std::string &path) { return m.ReadFile("E:" + path); }
+inline std::string MediumBytes(winsim::Machine &m, const std::string &path) { return m.ReadFile("E:" + path); }
 
 // The progress positions the program set, in order.
 inline std::vector<int> ProgressPositions(const winsim::Machine &m) {
