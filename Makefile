@@ -4,7 +4,7 @@ WINVER ?= win98
 JOBS ?= 2
 DRIVERS ?= medium/sample
 
-.PHONY: run test deps build host host-asan win32 win64 check-binaries medium medium-tests e2e clean
+.PHONY: run test deps build host host-asan win32 win64 check-binaries medium medium-tests e2e docs clean
 
 run: deps win64 medium
 	python3 e2e/run.py --root . --demo $(WINVER)
@@ -37,6 +37,10 @@ medium-tests: deps host win32
 
 e2e: deps host win64 medium
 	cd build/host && ctest -L e2e --verbose --timeout 1800
+
+# The README's pictures, taken anew by the end-to-end runs.
+docs: deps host win64 medium
+	python3 e2e/run.py --root . --docs
 
 clean:
 	rm -rf build

@@ -310,15 +310,15 @@ class Runner:
         return problems, time.time() - started, lines
 
     def save_screens(self, scenario, screens):
-        target = os.path.join(self.out, 'screens')
-        os.makedirs(target, exist_ok=True)
-        for old in os.listdir(target):
-            if old.startswith(scenario.name + '-'):
-                os.remove(os.path.join(target, old))
+        target = os.path.join(self.out, 'screens', scenario.name)
+        shutil.rmtree(target, ignore_errors=True)
+        os.makedirs(target)
         for name in sorted(os.listdir(screens)):
             if name.endswith('.bmp'):
-                png = os.path.join(target, f'{scenario.name}-{name[:-4]}.png')
-                subprocess.run(['convert', os.path.join(screens, name), png],
+                # Without dates in the file, the same picture gives the same bytes.
+                subprocess.run(['convert', os.path.join(screens, name), '-strip',
+                                '-define', 'png:exclude-chunks=date,time',
+                                os.path.join(target, name[:-4] + '.png')],
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
@@ -347,10 +347,9 @@ def demo(runner, windows):
     screens = os.path.join(runner.root, 'build', 'screens')
     shutil.rmtree(screens, ignore_errors=True)
     os.makedirs(screens)
-    taken = os.path.join(runner.out, 'screens')
+    taken = os.path.join(runner.out, 'screens', 'demo')
     for name in os.listdir(taken):
-        if name.startswith('demo-'):
-            shutil.copy(os.path.join(taken, name), os.path.join(screens, name[len('demo-'):]))
+        shutil.copy(os.path.join(taken, name), os.path.join(screens, name))
     names = {str(i): n for n, i in CONTROLS.items()}
     for line in lines:
         key, _, value = line.partition('=')
@@ -372,6 +371,40 @@ def demo(runner, windows):
     for p in problems:
         print(f'problem: {p}')
     return 1 if problems else 0
+
+
+# The README's pictures, and the scenario views they are taken from.
+DOC_SCREENS = {
+    'start.png': 'win98-install-walk/start.png',
+    'start-nt40.png': 'nt40-install-walk/start.png',
+    'interface.png': 'win98-install-walk/interface.png',
+    'ready.png': 'win98-install-walk/ready.png',
+    'install-ok.png': 'win98-install-ide/box1.png',
+    'working.png': 'win98-second-next-after-failure/after.png',
+    'error.png': 'win98-missing-vave/box1.png',
+    'installed.png': 'win98-round-trip/installed.png',
+}
+
+
+def check_docs(runner, refresh):
+    """Compares the README's pictures with this run's, or puts this run's in their place."""
+    docs = os.path.join(runner.root, 'docs')
+    stale = []
+    for name, source in DOC_SCREENS.items():
+        fresh = os.path.join(runner.out, 'screens', source)
+        kept = os.path.join(docs, name)
+        if not os.path.exists(fresh):
+            continue
+        with open(fresh, 'rb') as a:
+            same = os.path.exists(kept) and open(kept, 'rb').read() == a.read()
+        if refresh:
+            os.makedirs(docs, exist_ok=True)
+            shutil.copy(fresh, kept)
+        elif not same:
+            stale.append(name)
+    if stale:
+        print(f'e2e: the README pictures {", ".join(stale)} differ from this run; '
+              '`make docs` puts the new ones in docs/')
 
 
 def start_display():
@@ -397,6 +430,7 @@ def main():
     parser.add_argument('--only', default='')
     parser.add_argument('--jobs', type=int, default=2)
     parser.add_argument('--demo', metavar='WINVER', choices=VERSIONS)
+    parser.add_argument('--docs', action='store_true', help="refresh the README's pictures")
     args = parser.parse_args()
     root = os.path.abspath(args.root)
     for tool in ('wine', 'wineserver', 'wineboot', 'Xvfb', 'convert'):
@@ -447,6 +481,7 @@ def main():
     finally:
         for server, _ in displays:
             server.terminate()
+    check_docs(runner, args.docs)
     passed = len(scenarios) - len(failed)
     print(f'e2e: {len(scenarios)} scenarios in {time.time() - began:.0f} s; '
           f'screenshots in {os.path.join(runner.out, "screens")}')
