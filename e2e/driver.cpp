@@ -7,8 +7,7 @@
 //
 // Steps: view NAME | click ID | esc | close | box | no-box | window | restart | no-restart |
 //        end | wait (for a person to close it) | insert MEDIUM-PATH | machine | platform |
-//        relaunch (start the program again, as after a restart; boxes then are runN.boxM) |
-//        regkey PATH | regvalue PATH NAME
+//        relaunch (start the program again, as after a restart; boxes then are runN.boxM)
 #include <windows.h>
 #include <commctrl.h>
 #include <share.h>
@@ -371,52 +370,6 @@ bool WitnessSawRestart(DWORD milliseconds) {
     return false;
 }
 
-HKEY RootOf(std::string &path) {
-    struct {
-        const char *name;
-        HKEY key;
-    } roots[] = {{"HKLM\\", HKEY_LOCAL_MACHINE}, {"HKCU\\", HKEY_CURRENT_USER}};
-    for (auto &r : roots)
-        if (path.compare(0, strlen(r.name), r.name) == 0) {
-            path = path.substr(strlen(r.name));
-            return r.key;
-        }
-    return HKEY_LOCAL_MACHINE;
-}
-
-void RegistryKey(std::string path) {
-    std::string shown = path;
-    HKEY root = RootOf(path), key;
-    bool exists = RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS;
-    if (exists) RegCloseKey(key);
-    Report("regkey.%s=%s", shown.c_str(), exists ? "present" : "absent");
-}
-
-void RegistryValue(std::string path, const std::string &name) {
-    std::string shown = path;
-    HKEY root = RootOf(path), key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        Report("regvalue.%s\\%s=absent", shown.c_str(), name.c_str());
-        return;
-    }
-    BYTE data[512];
-    DWORD type = 0, size = sizeof data;
-    LONG r = RegQueryValueExA(key, name.c_str(), nullptr, &type, data, &size);
-    RegCloseKey(key);
-    if (r != ERROR_SUCCESS) {
-        Report("regvalue.%s\\%s=absent", shown.c_str(), name.c_str());
-        return;
-    }
-    std::string hex;
-    char b[4];
-    for (DWORD i = 0; i < size; ++i) {
-        snprintf(b, sizeof b, i ? " %02X" : "%02X", data[i]);
-        hex += b;
-    }
-    Report("regvalue.%s\\%s=type %lu size %lu data %s", shown.c_str(), name.c_str(),
-           static_cast<unsigned long>(type), static_cast<unsigned long>(size), hex.c_str());
-}
-
 // The files the medium holds, so that an installed file can be named by its source.
 const char *const MediumFiles[] = {"\\95-98\\95drv.exe", "\\95-98\\ide\\95drv.vxd", "\\95-98\\scsi\\95drv.vxd",
                                    "\\NT\\ZIV.sys", "\\Vave_R.exe", "\\RizoZezu.lnk", "\\FCHK1.DAT"};
@@ -680,10 +633,6 @@ int main(int argc, char **argv) {
             WaitForSingleObject(g_setup.hProcess, INFINITE);
         } else if (step == "end") {
             End();
-        } else if (step == "regkey") {
-            RegistryKey(arg), ++i;
-        } else if (step == "regvalue") {
-            RegistryValue(arg, i + 2 < argc ? argv[i + 2] : ""), i += 2;
         } else {
             Report("error=unknown step %s", step.c_str());
         }

@@ -70,11 +70,6 @@ def driver_arguments(steps):
             args += ['view', rest]
         elif verb == 'insert':
             args += ['insert', rest]
-        elif verb == 'regkey':
-            args += ['regkey', rest]
-        elif verb == 'regvalue':
-            path, name = rest.rsplit(' ', 1)
-            args += ['regvalue', path, name]
         else:
             args.append(verb)
     return args

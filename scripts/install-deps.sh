@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, testing and running the program need, and only
-# those that are missing. Never the i386 wine32 package: beside wine64 it breaks the launcher.
+# those that are missing. Only the 64-bit Wine: its 32-bit half breaks the launcher here.
 set -euo pipefail
 packages=(make cmake g++ googletest libgtest-dev python3
           g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64

@@ -111,22 +111,12 @@ TEST(Install, NtFamilies) {
 }
 
 TEST(Install, RefusedVersionsCopyNothing) {
-    struct Case {
-        void (*set)(winsim::Machine &);
-        const char *message;
-    };
-    const Case cases[] = {
-        {[](winsim::Machine &m) { m.version.basicFails = true; }, "Error: Unknow Windows Version"},
-        {[](winsim::Machine &m) { m.SetWindowsNt4(VER_NT_SERVER); }, "Error: The Version not support Windows NT Server"},
-        {[](winsim::Machine &m) { m.SetWindows2000(VER_NT_SERVER); },
-         "Error: The Version not support Windows 2000 Server"},
-    };
-    for (const Case &c : cases) {
+    for (const RefusedVersion &c : RefusedVersions) {
         winsim::Machine m;
         c.set(m);
         InsertMedium(m);
         Install(m, IDC_IDE);
-        EXPECT_EQ(BoxTexts(m), Texts{c.message});
+        EXPECT_EQ(BoxTexts(m), Texts{c.box});
         EXPECT_EQ(m.messageBoxes[0].style, static_cast<UINT>(MB_OK | MB_ICONHAND));
         EXPECT_EQ(ProgressPositions(m), (Positions{0, 1, 2}));
         EXPECT_TRUE(m.DirectoryExists("C:\\ltdrv"));

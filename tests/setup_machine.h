@@ -59,6 +59,17 @@ inline void Install(winsim::Machine &m, int interfaceButton, int clicks = 1) {
     });
 }
 
+// The Windows versions both procedures refuse, with the box each gets.
+struct RefusedVersion {
+    void (*set)(winsim::Machine &);
+    const char *box;
+};
+const RefusedVersion RefusedVersions[] = {
+    {[](winsim::Machine &m) { m.version.basicFails = true; }, "Error: Unknow Windows Version"},
+    {[](winsim::Machine &m) { m.SetWindowsNt4(VER_NT_SERVER); }, "Error: The Version not support Windows NT Server"},
+    {[](winsim::Machine &m) { m.SetWindows2000(VER_NT_SERVER); }, "Error: The Version not support Windows 2000 Server"},
+};
+
 inline std::vector<std::string> BoxTexts(const winsim::Machine &m) {
     std::vector<std::string> texts;
     for (const auto &box : m.messageBoxes) texts.push_back(box.caption + ": " + box.text);

@@ -89,24 +89,14 @@ TEST(Uninstall, NtFamiliesAndTheSwapFileOnD) {
 }
 
 TEST(Uninstall, RefusalsTouchNothingButAnEmptyToolFolder) {
-    struct Case {
-        void (*set)(winsim::Machine &);
-        const char *message;
-    };
-    const Case cases[] = {
-        {[](winsim::Machine &m) { m.version.basicFails = true; }, "Error: Unknow Windows Version"},
-        {[](winsim::Machine &m) { m.SetWindowsNt4(VER_NT_SERVER); }, "Error: The Version not support Windows NT Server"},
-        {[](winsim::Machine &m) { m.SetWindows2000(VER_NT_SERVER); },
-         "Error: The Version not support Windows 2000 Server"},
-    };
-    for (const Case &c : cases) {
+    for (const RefusedVersion &c : RefusedVersions) {
         winsim::Machine m;
         c.set(m);
         m.Key(HKEY_LOCAL_MACHINE, MarkerKey);
         m.MakeDirectory("C:\\ltdrv");
         m.WriteFile("C:\\CONFIG.SYS", "install c:\\ltdrv\\95drv.exe\r\n");
         Uninstall(m, 2);
-        EXPECT_EQ(BoxTexts(m), (Texts{c.message, c.message})) << "refused again on every click";
+        EXPECT_EQ(BoxTexts(m), (Texts{c.box, c.box})) << "refused again on every click";
         EXPECT_EQ(m.messageBoxes[0].style, static_cast<UINT>(MB_OK | MB_ICONHAND));
         EXPECT_FALSE(m.DirectoryExists("C:\\ltdrv"));
         EXPECT_EQ(m.ReadFile("C:\\CONFIG.SYS"), "install c:\\ltdrv\\95drv.exe\r\n");
