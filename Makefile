@@ -20,6 +20,7 @@ host host-asan: deps
 	cmake --preset $@ >/dev/null
 	cmake --build build/$@ -j$(JOBS)
 	cd build/$@ && ctest -L host --output-on-failure -j$(JOBS)
+	@cd build/$@ && ctest -R InstallThenUninstallGivesBackTheOtherLines --verbose | grep 'round trips'
 
 win32 win64: deps
 	cmake --preset $@ >/dev/null
