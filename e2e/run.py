@@ -326,8 +326,8 @@ DEMO_STEPS = ('window; view start; click Install; view interface; click IDE; vie
 def demo(runner, windows):
     runner.make_template()
     display = os.environ.get('DISPLAY')
-    if display and subprocess.run(['xdpyinfo'], stdout=subprocess.DEVNULL,
-                                  stderr=subprocess.DEVNULL).returncode == 0:
+    if display and shutil.which('xdpyinfo') and subprocess.run(
+            ['xdpyinfo'], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode == 0:
         scenario = Scenario('demo', windows, '', 'wait', '', 0)
         print(f'Setup.exe on Wine set to {windows}, on display {display}; close it to finish.')
         problems, _, lines = runner.run(scenario, display, timeout=None)

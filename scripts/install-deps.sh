@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(make cmake g++ googletest libgtest-dev python3
           g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
-          wine64 xvfb xauth x11-apps imagemagick xorriso)
+          wine64 xvfb xauth x11-apps x11-utils imagemagick xorriso)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
