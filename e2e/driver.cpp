@@ -299,8 +299,9 @@ void WindowFacts() {
     Report("window.focus=%d", gui.hwndFocus ? GetDlgCtrlID(gui.hwndFocus) : 0);
     for (int id : ControlIds) {
         HWND c = GetDlgItem(g_dialog, id);
-        Report("control.%d=%s 0x%08lX", id, ClassOf(c).c_str(),
-               static_cast<unsigned long>(GetWindowLongA(c, GWL_STYLE)));
+        Report("control.%d=%s 0x%08lX 0x%lX", id, ClassOf(c).c_str(),
+               static_cast<unsigned long>(GetWindowLongA(c, GWL_STYLE)),
+               static_cast<unsigned long>(GetWindowLongA(c, GWL_EXSTYLE)));
     }
 }
 

@@ -14,7 +14,9 @@ struct ExpectedControl {
     int x, y, cx, cy;
 };
 
-// The dialog as the running program sees it, in creation order.
+// The dialog as the running program sees it, in creation order: every control has
+// WS_EX_NOPARENTNOTIFY from the dialog manager, and the progress bar has dropped its WS_BORDER
+// to draw its own frame (as Wine shows).
 const ExpectedControl Expected[] = {
     {1000, "BUTTON", "Exit", 0x50010000, 165, 94, 35, 15},
     {1001, "BUTTON", "Install", 0x50010000, 37, 90, 61, 19},
@@ -24,7 +26,7 @@ const ExpectedControl Expected[] = {
     {-1, "STATIC", "#128", 0x50000003, 87, 15, 20, 20},
     {-1, "STATIC", "Version : Velko 5.00", 0x50020000, 125, 7, 75, 8},
     {1005, "BUTTON", "SCSI", 0x50000009, 124, 63, 31, 18},
-    {1006, "msctls_progress32", "Progress1", 0x50800000, 31, 65, 149, 14},
+    {1006, "msctls_progress32", "Progress1", 0x50000000, 31, 65, 149, 14},
     {1010, "EDIT", "", 0x50010881, 19, 52, 61, 12},
     {1011, "EDIT", "", 0x50010880, 85, 51, 101, 12},
     {1012, "EDIT", "", 0x50010881, 30, 46, 149, 16},
@@ -44,7 +46,7 @@ TEST(DialogTemplate, ControlsAsTheRunningDialogHasThem) {
         EXPECT_EQ(c.id, e.id);
         EXPECT_EQ(c.className, e.className);
         EXPECT_EQ(c.style, e.style);
-        EXPECT_EQ(c.exStyle, 0u);
+        EXPECT_EQ(c.exStyle, static_cast<DWORD>(WS_EX_NOPARENTNOTIFY));
         EXPECT_EQ((std::vector<int>{c.x, c.y, c.cx, c.cy}), (std::vector<int>{e.x, e.y, e.cx, e.cy}));
         // Edits get their texts at run time; the template's own are checked below.
         if (c.className != "EDIT") {
@@ -64,6 +66,7 @@ TEST(DialogTemplate, TheDialogItself) {
     EXPECT_EQ(d.fontSize, 8);
     EXPECT_EQ(d.fontName, "MS Sans Serif");
     EXPECT_EQ((std::vector<int>{d.fontWeight, d.fontItalic, d.fontCharset}), (std::vector<int>{0, 0, 1}));
+    EXPECT_EQ(d.controls[8].style, 0x50800000u) << "the progress bar's template has its border";
     for (const auto &c : d.controls) {
         if (c.className == "EDIT") {
             EXPECT_EQ(c.text, "") << c.id;

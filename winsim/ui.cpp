@@ -142,12 +142,14 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE, LPCSTR lpTemplateName, HWND hWndParent
         c->className = ct.className;
         c->text = ct.textOrdinal >= 0 ? "#" + std::to_string(ct.textOrdinal) : ct.text;
         c->style = ct.style;
-        c->exStyle = ct.exStyle;
+        c->exStyle = ct.exStyle | WS_EX_NOPARENTNOTIFY;  // the dialog manager adds it to every control
         c->x = ct.x;
         c->y = ct.y;
         c->cx = ct.cx;
         c->cy = ct.cy;
         c->visible = (ct.style & WS_VISIBLE) != 0;
+        // The progress bar draws its own frame and drops WS_BORDER when it is created.
+        if (lstrcmpiA(c->className.c_str(), "msctls_progress32") == 0) c->style &= ~static_cast<DWORD>(WS_BORDER);
         d->children.push_back(c);
     }
     m.m_dialog = d;
