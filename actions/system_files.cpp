@@ -60,6 +60,17 @@ void FinishRewrite(FILE *source, FILE *work, bool written, const char *target) {
         DeleteFileA(WorkFile);
 }
 
+// Opens CONFIG.SYS at `path` in `mode` and the work file for writing; false, with nothing left
+// open, when either cannot be had.
+bool OpenRewrite(const char *path, const char *mode, FILE *&config, FILE *&work) {
+    config = _fsopen(path, mode, _SH_DENYNO);
+    if (!config) return false;
+    work = _fsopen(WorkFile, "w", _SH_DENYNO);
+    if (work) return true;
+    fclose(config);
+    return false;
+}
+
 void WritePagingSetting(const char *key, const char *value) {
     WritePrivateProfileStringA(PagingSection, key, value, ProfileFile);
 }
@@ -68,13 +79,8 @@ void WritePagingSetting(const char *key, const char *value) {
 
 void AddConfigSysLine() {
     // "a+" creates a missing CONFIG.SYS, and reads from its start.
-    FILE *config = _fsopen(ConfigSysForInstall, "a+", _SH_DENYNO);
-    if (!config) return;
-    FILE *work = _fsopen(WorkFile, "w", _SH_DENYNO);
-    if (!work) {
-        fclose(config);
-        return;
-    }
+    FILE *config, *work;
+    if (!OpenRewrite(ConfigSysForInstall, "a+", config, work)) return;
     bool written = fputs(LoaderLine, work) >= 0;
     char piece[PathBufferSize];
     for (size_t length; written && (length = ReadPiece(config, piece)) > 0;)
@@ -85,13 +91,8 @@ void AddConfigSysLine() {
 void RemoveConfigSysLine() {
     SetPath(SourcePath, ConfigSysForUninstall);
     SetPath(DestinationPath, WorkFile);
-    FILE *config = _fsopen(SourcePath, "r", _SH_DENYNO);
-    if (!config) return;
-    FILE *work = _fsopen(DestinationPath, "w", _SH_DENYNO);
-    if (!work) {
-        fclose(config);
-        return;
-    }
+    FILE *config, *work;
+    if (!OpenRewrite(SourcePath, "r", config, work)) return;
     bool written = true, lineStart = true, dropping = false;
     char piece[PathBufferSize];
     for (size_t length; written && (length = ReadPiece(config, piece)) > 0;) {

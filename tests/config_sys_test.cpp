@@ -90,13 +90,19 @@ TEST_F(ConfigSys, AZeroByteKeepsTheRestOfItsLine) {
     EXPECT_EQ(Config(), std::string("REM a\0b\r\nC\r\n", 12));
 }
 
-TEST_F(ConfigSys, AFileThatCannotBeReadIsLeftAlone) {
-    SetConfig("A\r\n");
-    machine.Lock("C:\\CONFIG.SYS");
-    AddConfigSysLine();
-    RemoveConfigSysLine();
-    EXPECT_EQ(Config(), "A\r\n");
-    EXPECT_FALSE(machine.FileExists("C:\\CONFIG.SSS"));
+TEST_F(ConfigSys, AFileThatCannotBeReadOrReplacedIsLeftAlone) {
+    for (bool locked : {true, false}) {
+        SetConfig("A\r\n");
+        machine.lockedFiles.clear();
+        if (locked)
+            machine.Lock("C:\\CONFIG.SYS");
+        else
+            machine.SetReadOnly("C:\\CONFIG.SYS");
+        AddConfigSysLine();
+        RemoveConfigSysLine();
+        EXPECT_EQ(Config(), "A\r\n") << locked;
+        EXPECT_FALSE(machine.FileExists("C:\\CONFIG.SSS")) << locked;
+    }
 }
 
 TEST_F(ConfigSys, NoCONFIGSYSIsMadeByRemoval) {
@@ -117,15 +123,6 @@ TEST_F(ConfigSys, ARewriteThatRunsOutOfSpaceLeavesTheOldFile) {
         EXPECT_FALSE(machine.FileExists("C:\\CONFIG.SSS")) << budget;
     }
     machine.drives['C'].writeBudget = -1;
-}
-
-TEST_F(ConfigSys, AReadOnlyFileIsLeftAlone) {
-    SetConfig("A\r\n");
-    machine.SetReadOnly("C:\\CONFIG.SYS");
-    AddConfigSysLine();
-    RemoveConfigSysLine();
-    EXPECT_EQ(Config(), "A\r\n");
-    EXPECT_FALSE(machine.FileExists("C:\\CONFIG.SSS"));
 }
 
 // What a text-mode reader of the Microsoft C runtime sees, line by line.
