@@ -26,6 +26,10 @@ TEXT_CONTROLS = {'Caption': 1010, 'Label': 1011, 'Prompt': 1012}
 VERSIONS = ('win95', 'win98', 'winme', 'nt40', 'win2k', 'winxp', 'win2003')
 SCENARIO_TIMEOUT = 150
 WINE_ENV = {'WINEDEBUG': '-all', 'WINEDLLOVERRIDES': 'mscoree,mshtml='}
+# Wine's own binaries make up nearly all of a machine's 700 MB and nothing a scenario does
+# writes to them, so each machine shares them with the template instead of copying them.
+SHARED_KINDS = ('.dll', '.exe', '.nls', '.msstyles', '.drv', '.ocx', '.acm', '.cpl', '.tlb',
+                '.ds', '.ax', '.com')
 
 
 class Scenario:
@@ -212,10 +216,37 @@ class Runner:
         subprocess.run(['wineboot', '-i'], env=env, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL, check=True, timeout=300)
         subprocess.run(['wineserver', '-w'], env=env, check=True, timeout=120)
+        self.shared_state = self.shared_files()
+
+    def shared_files(self):
+        """Size and time of every file the machines share with the template."""
+        state = {}
+        for root, _, names in os.walk(self.template):
+            for name in names:
+                path = os.path.join(root, name)
+                if name.lower().endswith(SHARED_KINDS) and not os.path.islink(path):
+                    info = os.stat(path)
+                    state[path] = (info.st_size, info.st_mtime_ns)
+        return state
+
+    def copy_template(self, prefix):
+        for root, dirs, names in os.walk(self.template):
+            target = os.path.join(prefix, os.path.relpath(root, self.template))
+            os.makedirs(target, exist_ok=True)
+            shutil.copystat(root, target)
+            for name in dirs + names:
+                source, copy = os.path.join(root, name), os.path.join(target, name)
+                if os.path.islink(source):  # os.walk does not enter linked folders
+                    os.symlink(os.readlink(source), copy)
+                elif name in names:
+                    if name.lower().endswith(SHARED_KINDS):
+                        os.link(source, copy)
+                    else:
+                        shutil.copy2(source, copy)
 
     def prepare(self, scenario, folder):
         prefix = os.path.join(folder, 'prefix')
-        subprocess.run(['cp', '-a', self.template, prefix], check=True)
+        self.copy_template(prefix)
         medium = os.path.join(folder, 'medium')
         shutil.copytree(self.medium, medium)
         # The medium ships the 32-bit program; here the same program built for wine64 runs.
@@ -250,6 +281,8 @@ class Runner:
                 path, _, content = rest.partition('=')
                 target = host_path(drives, path.strip())
                 os.makedirs(os.path.dirname(target), exist_ok=True)
+                if os.path.lexists(target):
+                    os.remove(target)  # it may be shared with the template
                 with open(target, 'wb') as f:
                     f.write(unescape(content.strip()))
             else:
@@ -302,6 +335,11 @@ class Runner:
             if seen.get(key) != value:
                 problems.append(f'{key}: expected {value!r}, saw {seen.get(key)!r}')
         self.save_screens(scenario, screens)
+        if not os.environ.get('E2E_KEEP'):
+            # Keep what tells the story (report, log, changes); a machine per scenario would
+            # fill the disk. E2E_KEEP=1 keeps them for a look inside.
+            for used in ('prefix', 'medium', 'd'):
+                shutil.rmtree(os.path.join(folder, used), ignore_errors=True)
         return problems, time.time() - started, lines
 
     def save_screens(self, scenario, screens):
@@ -443,7 +481,9 @@ def main():
                  if args.only in s.name]
     began = time.time()
     runner.make_template()
-    print(f'e2e: template Wine machine made in {time.time() - began:.0f} s', flush=True)
+    free_mb = shutil.disk_usage(runner.out).free // 2**20
+    print(f'e2e: template Wine machine made in {time.time() - began:.0f} s; '
+          f'{free_mb} MB free on its disk', flush=True)
     displays = [start_display() for _ in range(max(1, args.jobs))]
     free = list(d for _, d in displays)
     free_lock = threading.Lock()
@@ -476,6 +516,10 @@ def main():
     finally:
         for server, _ in displays:
             server.terminate()
+    if runner.shared_files() != runner.shared_state:
+        failed.append('template')
+        print('FAIL a scenario wrote into a file its machine shares with the template; '
+              'the runs after it are not to be trusted')
     check_docs(runner, args.docs)
     passed = len(scenarios) - len(failed)
     print(f'e2e: {len(scenarios)} scenarios in {time.time() - began:.0f} s; '
