@@ -32,6 +32,11 @@ SHARED_KINDS = ('.dll', '.exe', '.nls', '.msstyles', '.drv', '.ocx', '.acm', '.c
                 '.ds', '.ax', '.com')
 
 
+def is_shared(path):
+    return path.lower().endswith(SHARED_KINDS) and os.path.isfile(path) \
+        and not os.path.islink(path)
+
+
 class Scenario:
     def __init__(self, name, windows, prepare, steps, expect, line):
         self.name, self.windows, self.line = name, windows, line
@@ -224,7 +229,7 @@ class Runner:
         for root, _, names in os.walk(self.template):
             for name in names:
                 path = os.path.join(root, name)
-                if name.lower().endswith(SHARED_KINDS) and not os.path.islink(path):
+                if is_shared(path):
                     info = os.stat(path)
                     state[path] = (info.st_size, info.st_mtime_ns)
         return state
@@ -234,15 +239,14 @@ class Runner:
             target = os.path.join(prefix, os.path.relpath(root, self.template))
             os.makedirs(target, exist_ok=True)
             shutil.copystat(root, target)
-            for name in dirs + names:
+            for name in dirs + names:  # os.walk lists a linked folder but does not enter it
                 source, copy = os.path.join(root, name), os.path.join(target, name)
-                if os.path.islink(source):  # os.walk does not enter linked folders
+                if os.path.islink(source):
                     os.symlink(os.readlink(source), copy)
+                elif is_shared(source):
+                    os.link(source, copy)
                 elif name in names:
-                    if name.lower().endswith(SHARED_KINDS):
-                        os.link(source, copy)
-                    else:
-                        shutil.copy2(source, copy)
+                    shutil.copy2(source, copy)
 
     def prepare(self, scenario, folder):
         prefix = os.path.join(folder, 'prefix')
