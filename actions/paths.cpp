@@ -26,9 +26,9 @@ int AppendToPath(char (&buffer)[PathBufferSize], const char *suffix) {
 }
 
 int LoadSystemDirectory() {
-    // 255, not 256: the system counts the terminating zero only when the path fits.
-    UINT length = GetSystemDirectoryA(SystemDirectory, PathBufferSize - 1);
-    if (length == 0 || length >= PathBufferSize - 1) {
+    // The answer counts the terminating zero only when the path does not fit.
+    UINT length = GetSystemDirectoryA(SystemDirectory, PathBufferSize);
+    if (length == 0 || length >= PathBufferSize) {
         SystemDirectory[0] = '\0';
         return 0;
     }

@@ -20,12 +20,34 @@ void SetDword(HKEY key, const char *name, DWORD value) {
     RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&value), sizeof value);
 }
 
-// Deletes `values` of `path`, then the key itself from its parent. The second half runs even
-// when the key could not be opened.
-void DeleteKeyWithValues(const char *path, const char *const *values, int count, const char *parent,
-                         const char *name) {
+// Deletes every subkey of `key`, depth first. A subkey that stays is stepped over.
+void DeleteSubkeys(HKEY key) {
+    char name[256];
+    for (DWORD index = 0; RegEnumKeyA(key, index, name, sizeof name) == ERROR_SUCCESS;) {
+        HKEY subkey;
+        if (RegOpenKeyA(key, name, &subkey) == ERROR_SUCCESS) {
+            DeleteSubkeys(subkey);
+            RegCloseKey(subkey);
+        }
+        if (RegDeleteKeyA(key, name) != ERROR_SUCCESS) ++index;
+    }
+}
+
+// Null when `path` is gone, otherwise `path`.
+const char *KeyLeft(const char *path) {
+    HKEY key;
+    LONG opened = RegOpenKeyA(HKEY_LOCAL_MACHINE, path, &key);
+    if (opened == ERROR_SUCCESS) RegCloseKey(key);
+    return opened == ERROR_FILE_NOT_FOUND ? nullptr : path;
+}
+
+// Deletes the subkeys and `values` of `path`, then the key itself from its parent. The second
+// half runs even when the key could not be opened.
+const char *DeleteKeyWithValues(const char *path, const char *const *values, int count, const char *parent,
+                                const char *name) {
     HKEY key;
     if (RegOpenKeyA(HKEY_LOCAL_MACHINE, path, &key) == ERROR_SUCCESS) {
+        DeleteSubkeys(key);
         for (int i = 0; i < count; ++i) RegDeleteValueA(key, values[i]);
         RegCloseKey(key);
     }
@@ -33,6 +55,7 @@ void DeleteKeyWithValues(const char *path, const char *const *values, int count,
         RegDeleteKeyA(key, name);
         RegCloseKey(key);
     }
+    return KeyLeft(path);
 }
 
 }  // namespace
@@ -46,9 +69,9 @@ void WriteZivService() {
     RegCloseKey(key);
 }
 
-void DeleteZivService() {
+const char *DeleteZivService() {
     static const char *const values[] = {"ErrorControl", "Type", "Start"};
-    DeleteKeyWithValues(ZivKey, values, 3, ServicesKey, ZivName);
+    return DeleteKeyWithValues(ZivKey, values, 3, ServicesKey, ZivName);
 }
 
 void WriteScvxdKey() {
@@ -64,7 +87,17 @@ void WriteScvxdKey() {
     RegCloseKey(key);
 }
 
-void DeleteScvxdKey() {
+const char *DeleteScvxdKey() {
     static const char *const values[] = {"StaticVxD", "Start"};
-    DeleteKeyWithValues(ScvxdKey, values, 2, VxdKey, ScvxdName);
+    return DeleteKeyWithValues(ScvxdKey, values, 2, VxdKey, ScvxdName);
+}
+
+const char *DeleteOwnKey(const char *path) {
+    HKEY key;
+    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, path, &key) == ERROR_SUCCESS) {
+        DeleteSubkeys(key);
+        RegCloseKey(key);
+    }
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, path);
+    return KeyLeft(path);
 }

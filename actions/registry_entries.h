@@ -1,12 +1,17 @@
 // The registry entries that make the card's drivers known to Windows: the ZIV kernel-driver
-// service on NT 4 and 2000, the SCVXD static VxD on the Windows 95 family. No result of any
-// registry call is examined: the entries are written or removed as far as the system allows.
+// service on NT 4 and 2000, the SCVXD static VxD on the Windows 95 family. They are written as
+// far as the system allows; a deletion says whether the key is gone.
 #ifndef SETUP_ACTIONS_REGISTRY_ENTRIES_H
 #define SETUP_ACTIONS_REGISTRY_ENTRIES_H
 
 void WriteZivService();
-void DeleteZivService();
 void WriteScvxdKey();
-void DeleteScvxdKey();
+
+// Each deletes its key whole, subkeys first (NT refuses a key that has any). The answer is
+// null when the key is gone, otherwise the key's path under HKEY_LOCAL_MACHINE.
+const char *DeleteZivService();
+const char *DeleteScvxdKey();
+// The same for a key of the program's own under HKEY_LOCAL_MACHINE, such as the marker.
+const char *DeleteOwnKey(const char *path);
 
 #endif

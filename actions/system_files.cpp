@@ -1,7 +1,6 @@
 #include "actions/system_files.h"
 
 #include "actions/paths.h"
-#include "platform/platform.h"
 
 namespace {
 
@@ -12,20 +11,49 @@ const size_t RemovalPrefixLength = 25;
 const char ConfigSysForInstall[] = "c:\\config.sys";
 const char ConfigSysForUninstall[] = "C:\\CONFIG.SYS";
 const char WorkFile[] = "c:\\CONFIG.SSS";
+const char SetAsideFile[] = "c:\\CONFIG.SSO";
+const int EndMark = 0x1A;
+const DWORD KeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
 
 const char ProfileFile[] = "system.ini";
 const char PagingSection[] = "386Enh";
-const char PagingDriveKey[] = "PagingDrive";
-const char MaxPagingKey[] = "MaxPagingFileSize";
+const char *const PagingKeys[2] = {"PagingDrive", "MaxPagingFileSize"};
+const char *const PagingValues[2] = {"d:", "307200"};
 const char DriveD[] = "d:\\";
 const ULONGLONG PagingFileKilobytes = 307200;
+// The marker's record of the swap file: whether it was moved, and under the settings' own
+// names what they held before (a name without a value: the setting was absent).
+const char SwapFileMovedValue[] = "SwapFileMoved";
 
-// Reads the next piece of a text stream: at most 254 characters, ending after a line end if
-// one comes first. Returns its length, 0 at the end. Zero bytes are kept like any other.
-size_t ReadPiece(FILE *file, char (&piece)[PathBufferSize]) {
+// CONFIG.SYS read as DOS and the C runtime's text mode read it: CR LF is one line end, and the
+// text ends at the first 0x1A. The file itself is opened in binary, so that what follows that
+// mark can still be carried over.
+struct TextReader {
+    FILE *file;
+    bool atEndMark;
+};
+
+int NextChar(TextReader &reader) {
+    if (reader.atEndMark) return EOF;
+    int c = getc(reader.file);
+    if (c == EndMark) {
+        reader.atEndMark = true;
+        return EOF;
+    }
+    if (c == '\r') {
+        int next = getc(reader.file);
+        if (next == '\n') return next;
+        if (next != EOF) ungetc(next, reader.file);
+    }
+    return c;
+}
+
+// Reads the next piece: at most 254 characters, ending after a line end if one comes first.
+// Returns its length, 0 at the end. Zero bytes are kept like any other.
+size_t ReadPiece(TextReader &reader, char (&piece)[PathBufferSize]) {
     size_t length = 0;
     while (length < PathBufferSize - 2) {
-        int c = getc(file);
+        int c = NextChar(reader);
         if (c == EOF) break;
         piece[length++] = static_cast<char>(c);
         if (c == '\n') break;
@@ -33,41 +61,80 @@ size_t ReadPiece(FILE *file, char (&piece)[PathBufferSize]) {
     return length;
 }
 
-bool WritePiece(FILE *file, const char *piece, size_t length) {
-    return fwrite(piece, 1, length, file) == length;
-}
-
-// Puts the completed work file in the place of `target`. The old file goes only once the new
-// contents are complete; if the exchange itself fails, the new contents stay in the work file.
-void ReplaceWithWorkFile(const char *target) {
-    if (!DeleteFileA(target) && GetFileAttributesA(target) != INVALID_FILE_ATTRIBUTES) {
-        DeleteFileA(WorkFile);
-        return;
+// Writes a piece with CR LF line ends. Write errors show in the stream's error state.
+void WritePiece(FILE *file, const char *piece, size_t length) {
+    for (size_t i = 0; i < length; ++i) {
+        if (piece[i] == '\n') putc('\r', file);
+        putc(piece[i], file);
     }
-    if (MoveFileA(WorkFile, target)) return;
-    if (CopyFileA(WorkFile, target, FALSE)) DeleteFileA(WorkFile);
 }
 
-// Closes both streams; then either puts the work file in place of `target` or, if anything
-// failed, drops it and leaves `target` as it was.
-void FinishRewrite(FILE *source, FILE *work, bool written, const char *target) {
-    bool readWhole = !ferror(source);
-    fclose(source);
-    bool closed = fclose(work) == 0;
-    if (written && readWhole && closed)
-        ReplaceWithWorkFile(target);
-    else
-        DeleteFileA(WorkFile);
+// Copies CONFIG.SYS into the work file, leaving out every loader line when `removing`.
+// Returns whether a loader line was read. DOS reads nothing after an end mark, so from there
+// the bytes go over as they are, unexamined; only a lone mark that ends the file is dropped.
+bool CopyLines(TextReader &config, FILE *work, bool removing) {
+    bool loaderSeen = false, lineStart = true, dropping = false;
+    char piece[PathBufferSize];
+    for (size_t length; (length = ReadPiece(config, piece)) > 0;) {
+        // Only the start of a line decides; the rest of a long line goes with its start.
+        if (lineStart)
+            dropping = length >= RemovalPrefixLength && memcmp(piece, RemovalPrefix, RemovalPrefixLength) == 0;
+        lineStart = piece[length - 1] == '\n';
+        loaderSeen = loaderSeen || dropping;
+        if (!(removing && dropping)) WritePiece(work, piece, length);
+    }
+    int c = config.atEndMark ? getc(config.file) : EOF;
+    if (c != EOF) putc(EndMark, work);
+    for (; c != EOF; c = getc(config.file)) putc(c, work);
+    return loaderSeen;
 }
 
-// Opens CONFIG.SYS at `path` in `mode` and the work file for writing; false, with nothing left
-// open, when either cannot be had.
-bool OpenRewrite(const char *path, const char *mode, FILE *&config, FILE *&work) {
-    config = _fsopen(path, mode, _SH_DENYNO);
-    if (!config) return false;
-    work = _fsopen(WorkFile, "w", _SH_DENYNO);
-    if (work) return true;
-    fclose(config);
+// Puts the complete work file in the place of `path`, which keeps its hidden, system and
+// archive attributes. The old file goes aside first and comes back if the work file cannot
+// take its name, so CONFIG.SYS is never without a complete copy. Plain renames only: the
+// Windows 95 family has no MoveFileEx.
+bool ReplaceWithWorkFile(const char *path, bool exists, DWORD attributes) {
+    if (!exists) return MoveFileA(WorkFile, path);
+    DWORD kept = attributes & KeptAttributes;
+    SetFileAttributesA(WorkFile, kept ? kept : FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(SetAsideFile);  // left by a run that was cut off after its rewrite
+    if (!MoveFileA(path, SetAsideFile)) return false;
+    if (!MoveFileA(WorkFile, path)) {
+        MoveFileA(SetAsideFile, path);
+        return false;
+    }
+    DeleteFileA(SetAsideFile);
+    return true;
+}
+
+// Writes CONFIG.SYS at `path` anew through the work file: with the loader line on top when
+// adding, without any loader line when removing. True when the new contents are in place;
+// otherwise CONFIG.SYS is as it was and no work file is left. `loaderSeen` stays as the
+// caller set it when CONFIG.SYS cannot be read.
+bool RewriteConfigSys(const char *path, bool adding, bool &loaderSeen) {
+    DWORD attributes = GetFileAttributesA(path);
+    bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+    TextReader config = {exists ? _fsopen(path, "rb", _SH_DENYNO) : nullptr, false};
+    if (exists && !config.file) return false;
+    FILE *work = _fsopen(WorkFile, "wb", _SH_DENYNO);
+    if (!work) {
+        if (config.file) fclose(config.file);
+        return false;
+    }
+    if (adding) WritePiece(work, LoaderLine, sizeof LoaderLine - 1);
+    bool readWhole = true;
+    loaderSeen = false;
+    if (config.file) {
+        loaderSeen = CopyLines(config, work, !adding);
+        readWhole = !ferror(config.file);
+        fclose(config.file);
+    }
+    bool written = !ferror(work);
+    written = fclose(work) == 0 && written && readWhole;
+    // A read-only CONFIG.SYS was protected on purpose: it is not rewritten.
+    bool protectedFile = exists && (attributes & FILE_ATTRIBUTE_READONLY);
+    if (written && !protectedFile && ReplaceWithWorkFile(path, exists, attributes)) return true;
+    DeleteFileA(WorkFile);
     return false;
 }
 
@@ -75,38 +142,40 @@ void WritePagingSetting(const char *key, const char *value) {
     WritePrivateProfileStringA(PagingSection, key, value, ProfileFile);
 }
 
-}  // namespace
+// What the settings held before this process moved the swap file.
+bool PagingMoved = false;
+bool PreviousPresent[2];
+char PreviousValues[2][PathBufferSize];
 
-void AddConfigSysLine() {
-    // "a+" creates a missing CONFIG.SYS, and reads from its start.
-    FILE *config, *work;
-    if (!OpenRewrite(ConfigSysForInstall, "a+", config, work)) return;
-    bool written = fputs(LoaderLine, work) >= 0;
-    char piece[PathBufferSize];
-    for (size_t length; written && (length = ReadPiece(config, piece)) > 0;)
-        written = WritePiece(work, piece, length);
-    FinishRewrite(config, work, written, ConfigSysForInstall);
+void RememberPagingSettings() {
+    char names[1024];
+    DWORD length = GetPrivateProfileStringA(PagingSection, nullptr, "", names, sizeof names, ProfileFile);
+    for (int i = 0; i < 2; ++i) {
+        PreviousPresent[i] = false;
+        for (DWORD at = 0; at < length; at += static_cast<DWORD>(strlen(names + at)) + 1)
+            PreviousPresent[i] = PreviousPresent[i] || lstrcmpiA(names + at, PagingKeys[i]) == 0;
+        GetPrivateProfileStringA(PagingSection, PagingKeys[i], "", PreviousValues[i], PathBufferSize, ProfileFile);
+    }
 }
 
-void RemoveConfigSysLine() {
+}  // namespace
+
+int AddConfigSysLine() {
+    bool loaderSeen = false;
+    return RewriteConfigSys(ConfigSysForInstall, true, loaderSeen);
+}
+
+int RemoveConfigSysLine() {
     SetPath(SourcePath, ConfigSysForUninstall);
     SetPath(DestinationPath, WorkFile);
-    FILE *config, *work;
-    if (!OpenRewrite(SourcePath, "r", config, work)) return;
-    bool written = true, lineStart = true, dropping = false;
-    char piece[PathBufferSize];
-    for (size_t length; written && (length = ReadPiece(config, piece)) > 0;) {
-        // Only the start of a line decides; the rest of a long line goes with its start.
-        if (lineStart)
-            dropping = length >= RemovalPrefixLength &&
-                       memcmp(piece, RemovalPrefix, RemovalPrefixLength) == 0;
-        lineStart = piece[length - 1] == '\n';
-        if (!dropping) written = WritePiece(work, piece, length);
-    }
-    FinishRewrite(config, work, written, SourcePath);
+    if (GetFileAttributesA(SourcePath) == INVALID_FILE_ATTRIBUTES) return 1;
+    // A file that cannot be read may still hold the line.
+    bool loaderSeen = true;
+    return RewriteConfigSys(SourcePath, false, loaderSeen) || !loaderSeen;
 }
 
 void MovePagingToDriveD() {
+    PagingMoved = false;
     // Room for all 26 drive strings and the closing zero.
     char drives[26 * 4 + 1];
     memset(drives, 0, sizeof drives);
@@ -121,11 +190,44 @@ void MovePagingToDriveD() {
         return;
     ULONGLONG freeKilobytes = static_cast<ULONGLONG>(bytesPerSector) * sectorsPerCluster * freeClusters >> 10;
     if (freeKilobytes <= PagingFileKilobytes) return;
-    WritePagingSetting(PagingDriveKey, "d:");
-    WritePagingSetting(MaxPagingKey, "307200");
+    RememberPagingSettings();
+    PagingMoved = true;
+    for (int i = 0; i < 2; ++i) WritePagingSetting(PagingKeys[i], PagingValues[i]);
 }
 
 void ClearPagingSettings() {
-    WritePagingSetting(PagingDriveKey, " ");
-    WritePagingSetting(MaxPagingKey, " ");
+    for (const char *key : PagingKeys) WritePagingSetting(key, " ");
+}
+
+void RecordPagingSettings(HKEY marker) {
+    // A marker that has its record already is from an earlier run of this process, whose
+    // restart did not take place: that run saw the settings before they were moved.
+    DWORD type, size = 0;
+    if (RegQueryValueExA(marker, SwapFileMovedValue, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) return;
+    DWORD moved = PagingMoved ? 1 : 0;
+    RegSetValueExA(marker, SwapFileMovedValue, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&moved), sizeof moved);
+    for (int i = 0; i < 2; ++i)
+        if (PagingMoved && PreviousPresent[i])
+            RegSetValueExA(marker, PagingKeys[i], 0, REG_SZ, reinterpret_cast<const BYTE *>(PreviousValues[i]),
+                           static_cast<DWORD>(strlen(PreviousValues[i]) + 1));
+}
+
+void RestorePagingSettings(HKEY marker) {
+    DWORD moved = 0, type = REG_NONE, size = sizeof moved;
+    if (!marker || RegQueryValueExA(marker, SwapFileMovedValue, nullptr, &type, reinterpret_cast<BYTE *>(&moved),
+                                    &size) != ERROR_SUCCESS) {
+        ClearPagingSettings();
+        return;
+    }
+    if (!moved) return;
+    for (const char *key : PagingKeys) {
+        char value[PathBufferSize];
+        DWORD length = sizeof value - 1;
+        bool present = RegQueryValueExA(marker, key, nullptr, &type, reinterpret_cast<BYTE *>(value), &length) ==
+                           ERROR_SUCCESS &&
+                       type == REG_SZ;
+        value[present ? length : 0] = '\0';
+        // A setting that was absent is taken out again.
+        WritePagingSetting(key, present ? value : nullptr);
+    }
 }

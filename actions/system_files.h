@@ -1,12 +1,25 @@
 // The edits of the Windows 95 family's start-up files: the driver-loader line at the top of
-// CONFIG.SYS, and the swap file's place in SYSTEM.INI. None reports anything; each leaves the
-// file as it was when it cannot do its work whole.
+// CONFIG.SYS, and the swap file's place in SYSTEM.INI. CONFIG.SYS is never left without a
+// complete copy: it holds either its old or its new contents in full.
 #ifndef SETUP_ACTIONS_SYSTEM_FILES_H
 #define SETUP_ACTIONS_SYSTEM_FILES_H
 
-void AddConfigSysLine();
-void RemoveConfigSysLine();
+#include "platform/platform.h"
+
+// 1 when CONFIG.SYS begins with the loader line; 0 when it was left as it was.
+int AddConfigSysLine();
+// 1 when CONFIG.SYS holds no loader line afterwards (or there is none); 0 when one is left.
+int RemoveConfigSysLine();
+
+// Points the swap file at a large enough drive D:, keeping what the two SYSTEM.INI settings
+// held before, so that the marker can record it.
 void MovePagingToDriveD();
+// Blanks both settings: what an uninstall does for an install that left no record.
 void ClearPagingSettings();
+// Writes into the installed marker whether the swap file was moved, and what it replaced.
+void RecordPagingSettings(HKEY marker);
+// Gives SYSTEM.INI back what the marker's record says it held; without a record (an earlier
+// release's marker, or none at hand) both settings are blanked as that release did.
+void RestorePagingSettings(HKEY marker);
 
 #endif

@@ -13,12 +13,20 @@
 namespace {
 
 const char ToolFolder[] = "c:\\ltdrv";
+const char ConfigSys[] = "c:\\config.sys";
+
+bool FilePresent(const char *path) {
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
 
 // Places `source` at `destination`. Returns the step's message when the source cannot be read
-// or a path does not fit its buffer, otherwise nothing.
+// or a path does not fit its buffer; "Setup cannot write" and the destination when the copy
+// left no file there (one that was there already counts as placed); otherwise nothing.
 const char *Place(const char *source, const char *destination, const char *message) {
     if (!SetPath(SourcePath, source) || !SetPath(DestinationPath, destination)) return message;
-    return CopyIfPresent() ? nullptr : message;
+    if (!CopyIfPresent()) return message;
+    return FilePresent(DestinationPath) ? nullptr : NamingPath(CannotWritePrefix, DestinationPath);
 }
 
 // Places `source` at the system directory followed by `suffix`.
@@ -27,18 +35,21 @@ const char *PlaceInSystemDirectory(const char *source, const char *suffix, const
     return Place(source, SystemDirectory, message);
 }
 
-// Places `source` in the Start menu's Programs folder as `name`. Where the shell cannot say
-// which folder that is, the launcher is left out rather than put anywhere else.
+// Places `source` in the Start menu's Programs folder as `name`. The launcher is a convenience:
+// where the shell cannot say which folder that is, or the copy cannot be written, it is left
+// out rather than put anywhere else, and the install goes on.
 const char *PlaceInProgramsFolder(const char *source, const char *name, const char *message) {
     int folder = LoadProgramsFolder();
     if (folder == ProgramsFolderUnknown) return nullptr;
     if (folder == ProgramsFolderTooLong || !AppendToPath(ProgramsFolder, name)) return message;
-    return Place(source, ProgramsFolder, message);
+    const char *failure = Place(source, ProgramsFolder, message);
+    return failure == message ? message : nullptr;
 }
 
 const char *InstallWindows95Family(CProgressCtrl &progress) {
     const char *failure;
-    AddConfigSysLine();
+    // The first step: when it fails, nothing else has changed.
+    if (!AddConfigSysLine()) return NamingPath(CannotWritePrefix, ConfigSys);
     progress.SetPos(3);
     if ((failure = Place("\\95-98\\95drv.exe", "c:\\ltdrv\\95drv.exe", SourceFileOneMissing))) return failure;
     progress.SetPos(5);
@@ -57,12 +68,12 @@ const char *InstallWindows95Family(CProgressCtrl &progress) {
                                           SourceFileTreeMissing)))
         return failure;
     // The driver just placed goes into the system directory a second time, as SCSIDRV.SYS.
+    char placedDriver[PathBufferSize];
     if (!LoadSystemDirectory() || !AppendToPath(SystemDirectory, "\\iosubsys\\95drv.vxd") ||
-        !SetPath(SourcePath, SystemDirectory))
+        !SetPath(placedDriver, SystemDirectory))
         return SourceFileOneOneMissing;
-    if (!LoadSystemDirectory() || !AppendToPath(SystemDirectory, "\\SCSIDRV.SYS") ||
-        !SetPath(DestinationPath, SystemDirectory) || !CopyIfPresent())
-        return SourceFileOneOneMissing;
+    if ((failure = PlaceInSystemDirectory(placedDriver, "\\SCSIDRV.SYS", SourceFileOneOneMissing)))
+        return failure;
     if ((failure = PlaceInSystemDirectory("\\FCHK1.DAT", "\\SCSIDRV.VXD", SourceFileOneTwoMissing)))
         return failure;
     WriteScvxdKey();
@@ -73,9 +84,10 @@ const char *InstallWindows95Family(CProgressCtrl &progress) {
 // NT 4 and Windows 2000 differ only in the first message and one progress position.
 const char *InstallNtFamily(CProgressCtrl &progress, const char *firstMessage, int positionBeforeService) {
     const char *failure;
+    bool loaded = LoadSystemDirectory();
     progress.SetPos(3);
-    if ((failure = PlaceInSystemDirectory("\\NT\\ZIV.sys", "\\drivers\\ZIV.sys", firstMessage)))
-        return failure;
+    if (!loaded || !AppendToPath(SystemDirectory, "\\drivers\\ZIV.sys")) return firstMessage;
+    if ((failure = Place("\\NT\\ZIV.sys", SystemDirectory, firstMessage))) return failure;
     progress.SetPos(5);
     if ((failure = Place("\\Vave_R.exe", "c:\\ltdrv\\Vave_R.exe", SourceFileTwoMissing))) return failure;
     progress.SetPos(7);
@@ -123,6 +135,9 @@ void CSetupDlg::RunInstall() {
         SetupFailed = -1;
         return;
     }
+    if (WindowsVersionCode == VersionWindows95 || WindowsVersionCode == VersionWindows98 ||
+        WindowsVersionCode == VersionWindowsMe)
+        RecordPagingSettings(marker);
     RegCloseKey(marker);
     MessageBox(InstallSucceeded, SuccessCaption, MB_OK | MB_ICONQUESTION);
     RestartSystem();

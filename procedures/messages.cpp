@@ -1,6 +1,8 @@
 #include "procedures/messages.h"
 
+#include "actions/paths.h"
 #include "framework/afxwin.h"
+#include "platform/platform.h"
 #include "probe/probes.h"
 
 const char ErrorCaption[] = "Error";
@@ -16,8 +18,17 @@ const char SourceFileTreeMissing[] = "Soure File Tree not found";
 const char SourceFileOneOneMissing[] = "Soure File One-1 not found";
 const char SourceFileOneTwoMissing[] = "Soure File One-2 not found";
 const char RegistryRefused[] = "Setup cannot write the registry";
+const char CannotWritePrefix[] = "Setup cannot write ";
+const char CannotRemovePrefix[] = "Setup cannot remove ";
 const char InstallSucceeded[] = "Install OK !! System will be restart .......";
 const char UninstallSucceeded[] = "Uninstall OK !! System will be restart .......";
+
+const char *NamingPath(const char *prefix, const char *path) {
+    // Room for the longer prefix and any path that fits a path buffer.
+    static char text[sizeof CannotRemovePrefix + PathBufferSize];
+    snprintf(text, sizeof text, "%s%s", prefix, path);
+    return text;
+}
 
 const char *RefusalFor(int versionCode) {
     switch (versionCode) {

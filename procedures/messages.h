@@ -15,8 +15,13 @@ extern const char SourceFileTreeMissing[];
 extern const char SourceFileOneOneMissing[];
 extern const char SourceFileOneTwoMissing[];
 extern const char RegistryRefused[];
+extern const char CannotWritePrefix[];
+extern const char CannotRemovePrefix[];
 extern const char InstallSucceeded[];
 extern const char UninstallSucceeded[];
+
+// `prefix` followed by `path`, in a buffer that the next call reuses.
+const char *NamingPath(const char *prefix, const char *path);
 
 // The refusal for a version code that no branch takes.
 const char *RefusalFor(int versionCode);

@@ -38,14 +38,28 @@ TEST_F(ConfigSys, TheLoaderLineGoesOnTopOfWhatWasThere) {
     EXPECT_FALSE(machine.FileExists("C:\\CONFIG.SSS"));
 }
 
+// DOS reads no further than the first 0x1A: what stands there is carried over unexamined,
+// byte for byte; only a lone mark that ends the file is dropped.
 TEST_F(ConfigSys, LongLinesBareLineEndsAndTheEndMark) {
     std::string longLine(300, 'x');
-    SetConfig(longLine + "\nB\nC\x1A" "after the mark\r\n");
-    AddConfigSysLine();
-    EXPECT_EQ(Config(), Loader + longLine + "\r\nB\r\nC");
-    SetConfig("A\nB\n\x1A" "rest");
+    const std::string after = "\x1A" + Loader + "B\n\x1A\r";
+    SetConfig(longLine + "\nB\nC" + after);
+    ASSERT_EQ(AddConfigSysLine(), 1);
+    EXPECT_EQ(Config(), Loader + longLine + "\r\nB\r\nC" + after);
+    ASSERT_EQ(RemoveConfigSysLine(), 1);
+    EXPECT_EQ(Config(), longLine + "\r\nB\r\nC" + after);
+    SetConfig("A\nB\r\x1A");
     RemoveConfigSysLine();
-    EXPECT_EQ(Config(), "A\r\nB\r\n");
+    EXPECT_EQ(Config(), "A\r\nB\r");
+}
+
+// A piece is at most 254 characters: a line of 253 and its line end is one, so the next line
+// is judged from its start; a longer line's later pieces are never judged.
+TEST_F(ConfigSys, APieceEndsAt254Characters) {
+    const std::string exact(253, 'e'), over(254, 'o');
+    SetConfig(exact + "\n" + Loader + over + Prefix + "e\r\n" + over + "\n" + Prefix + "\n");
+    RemoveConfigSysLine();
+    EXPECT_EQ(Config(), exact + "\r\n" + over + Prefix + "e\r\n" + over + "\r\n");
 }
 
 TEST_F(ConfigSys, RemovalTakesEveryLineThatStartsWithThePrefixAndNoOther) {
@@ -175,6 +189,8 @@ TEST_F(ConfigSys, InstallThenUninstallGivesBackTheOtherLines) {
             if (line.compare(0, Prefix.size(), Prefix) == 0) continue;
             for (char c : line) expected += c == '\n' ? std::string("\r\n") : std::string(1, c);
         }
+        size_t mark = raw.find('\x1A');
+        if (mark != std::string::npos && mark + 1 < raw.size()) expected += raw.substr(mark);
         ASSERT_EQ(Config(), expected) << "file " << file << " of seed " << seed;
         ASSERT_FALSE(machine.FileExists("C:\\CONFIG.SSS"));
     }

@@ -62,12 +62,12 @@ TEST(Install, TheStepsRunInTheirOrder) {
     Install(m, IDC_IDE);
     std::vector<std::string> order;
     for (const auto &c : m.calls) {
-        for (const char *name : {"CreateDirectoryA", "CopyFileA", "_fsopen(c:\\config.sys", "GetLogicalDriveStringsA",
+        for (const char *name : {"CreateDirectoryA", "CopyFileA", "MoveFileA(c:\\CONFIG.SSS", "GetLogicalDriveStringsA",
                                  "RegCreateKeyA", "MessageBoxA", "ExitWindowsEx"}) {
             if (c.rfind(name, 0) == 0) order.push_back(name);
         }
     }
-    EXPECT_EQ(order, (std::vector<std::string>{"CreateDirectoryA", "_fsopen(c:\\config.sys", "CopyFileA", "CopyFileA",
+    EXPECT_EQ(order, (std::vector<std::string>{"CreateDirectoryA", "MoveFileA(c:\\CONFIG.SSS", "CopyFileA", "CopyFileA",
                                                "CopyFileA", "GetLogicalDriveStringsA", "CopyFileA", "CopyFileA",
                                                "CopyFileA", "RegCreateKeyA", "RegCreateKeyA", "MessageBoxA",
                                                "ExitWindowsEx"}));

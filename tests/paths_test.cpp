@@ -60,21 +60,25 @@ TEST_F(Placement, ADirectoryBufferIsReloadedBeforeEachComposition) {
     EXPECT_STREQ(SystemDirectory, "C:\\WINDOWS\\SYSTEM\\SCSIDRV.SYS");
 }
 
-TEST_F(Placement, PathsThatDoNotFitAreRefusedWhole) {
-    std::string dir = "C:\\" + std::string(240, 'S');
-    machine.systemDirectory = dir;
-    ASSERT_EQ(LoadSystemDirectory(), 1);
-    EXPECT_EQ(AppendToPath(SystemDirectory, "\\iosubsys\\95drv.vxd"), 0);
-    EXPECT_EQ(std::string(SystemDirectory), dir) << "unchanged when refused";
-    machine.systemDirectory = "C:\\" + std::string(251, 'S');  // 254 characters still fit
-    EXPECT_EQ(LoadSystemDirectory(), 1);
-    machine.systemDirectory = "C:\\" + std::string(252, 'S');
-    EXPECT_EQ(LoadSystemDirectory(), 0);
-    EXPECT_STREQ(SystemDirectory, "");
+// 255 characters fill a buffer with its terminating zero; 256 never get in, not even cut off.
+TEST_F(Placement, PathsOf255CharactersFitAnd256DoNot) {
+    for (size_t length : {255u, 256u}) {
+        SCOPED_TRACE(length);
+        bool fits = length == 255;
+        std::string path = "C:\\" + std::string(length - 3, 'S');
+        EXPECT_EQ(SetPath(SourcePath, path.c_str()), fits);
+        EXPECT_EQ(std::string(SourcePath), fits ? path : "");
+
+        machine.systemDirectory = path;
+        EXPECT_EQ(LoadSystemDirectory(), fits);
+        EXPECT_EQ(std::string(SystemDirectory), fits ? path : "");
+
+        std::string dir = "C:\\" + std::string(length - 3 - 12, 'S');
+        SetPath(DestinationPath, dir.c_str());
+        EXPECT_EQ(AppendToPath(DestinationPath, "\\SCSIDRV.SYS"), fits);
+        EXPECT_EQ(std::string(DestinationPath), fits ? dir + "\\SCSIDRV.SYS" : dir) << "unchanged when refused";
+    }
     EXPECT_EQ(AppendToPath(SystemDirectory, "\\SCSIDRV.SYS"), 0) << "no directory, no path";
-    EXPECT_EQ(SetPath(SourcePath, std::string(256, 'x').c_str()), 0);
-    EXPECT_STREQ(SourcePath, "");
-    EXPECT_EQ(SetPath(SourcePath, std::string(255, 'x').c_str()), 1);
 }
 
 TEST_F(Placement, TheProgramsFolderIsAskedOfTheShellAndNothingIsLeftHeld) {

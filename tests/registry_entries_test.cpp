@@ -28,14 +28,39 @@ TEST(DriverEntries, DeletingWhatIsNotThereChangesNothing) {
     EXPECT_EQ(m.OpenKeyHandles(), 0);
 }
 
-TEST(DriverEntries, NtKeepsAServiceKeyWithSubkeysButNotItsValues) {
-    winsim::Machine m;
-    m.SetWindowsNt4();
-    WriteZivService();
-    m.Key(HKEY_LOCAL_MACHINE, std::string(ZivKey) + "\\Enum");
-    DeleteZivService();
-    ASSERT_TRUE(m.HasKey(HKEY_LOCAL_MACHINE, ZivKey));
-    EXPECT_TRUE(m.FindKey(HKEY_LOCAL_MACHINE, ZivKey)->values.empty());
+// NT refuses a key that has subkeys: the program's own keys lose theirs first, and a key
+// that still stays is named in the answer.
+TEST(DriverEntries, OwnKeysGoWithTheirSubkeysOnNt) {
+    struct Case {
+        const char *key;
+        void (*write)();
+        const char *(*remove)();
+    };
+    const std::string marker = "system\\Restore Card";
+    const Case cases[] = {
+        {ZivKey, WriteZivService, DeleteZivService},
+        {ScvxdKey, WriteScvxdKey, DeleteScvxdKey},
+        {marker.c_str(), nullptr, [] { return DeleteOwnKey("system\\Restore Card"); }},
+    };
+    for (const Case &c : cases) {
+        for (bool stuck : {false, true}) {
+            SCOPED_TRACE(std::string(c.key) + (stuck ? " with a subkey that stays" : ""));
+            winsim::Machine m;
+            m.SetWindows2000();
+            m.Key(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\VxD\\Other");
+            if (c.write) c.write();
+            m.Key(HKEY_LOCAL_MACHINE, std::string(c.key) + "\\Enum\\Root");
+            m.Key(HKEY_LOCAL_MACHINE, std::string(c.key) + "\\Security");
+            if (stuck) m.Key(HKEY_LOCAL_MACHINE, std::string(c.key) + "\\Enum").denyOpen = true;
+            const char *left = c.remove();
+            EXPECT_EQ(m.HasKey(HKEY_LOCAL_MACHINE, c.key), stuck);
+            EXPECT_STREQ(left, stuck ? c.key : nullptr);
+            EXPECT_FALSE(m.HasKey(HKEY_LOCAL_MACHINE, std::string(c.key) + "\\Security"));
+            EXPECT_TRUE(m.HasKey(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\VxD\\Other"))
+                << "nothing above the key is touched";
+            EXPECT_EQ(m.OpenKeyHandles(), 0);
+        }
+    }
 }
 
 TEST(DriverEntries, TheStaticVxdEntryGoesValueByValueThenTheKey) {

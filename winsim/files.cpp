@@ -141,6 +141,16 @@ std::string Machine::HostPath(const std::string &windowsPath) {
     return host;
 }
 
+DWORD Machine::Attributes(const std::string &windowsPath) {
+    std::string host = HostPath(windowsPath);
+    if (!Exists(host)) return INVALID_FILE_ATTRIBUTES;
+    if (IsDirectory(host)) return FILE_ATTRIBUTE_DIRECTORY;
+    auto stored = fileAttributes.find(host);
+    DWORD attributes = stored == fileAttributes.end() ? FILE_ATTRIBUTE_ARCHIVE : stored->second;
+    if (readOnlyFiles.count(host)) attributes |= FILE_ATTRIBUTE_READONLY;
+    return attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+}
+
 }  // namespace winsim
 
 UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT size) {
@@ -164,13 +174,24 @@ DWORD WINAPI GetLastError(void) { return Machine::Current().lastError; }
 
 DWORD WINAPI GetFileAttributesA(LPCSTR name) {
     Machine &m = Machine::Current();
+    DWORD attributes = m.Attributes(Quote(name));
+    if (attributes == INVALID_FILE_ATTRIBUTES) m.lastError = ERROR_FILE_NOT_FOUND;
+    return attributes;
+}
+
+BOOL WINAPI SetFileAttributesA(LPCSTR name, DWORD attributes) {
+    Machine &m = Machine::Current();
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "0x%X", static_cast<unsigned>(attributes));
+    std::string call = "SetFileAttributesA(" + Quote(name) + ", " + hex + ")";
     std::string host = m.HostPath(Quote(name));
-    if (!Exists(host)) {
-        m.lastError = ERROR_FILE_NOT_FOUND;
-        return INVALID_FILE_ATTRIBUTES;
-    }
-    if (IsDirectory(host)) return FILE_ATTRIBUTE_DIRECTORY;
-    return m.readOnlyFiles.count(host) ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL;
+    if (!Exists(host)) return Fail(m, call, ERROR_FILE_NOT_FOUND);
+    if (attributes & FILE_ATTRIBUTE_READONLY)
+        m.readOnlyFiles.insert(host);
+    else
+        m.readOnlyFiles.erase(host);
+    m.fileAttributes[host] = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
+    return Succeed(m, call);
 }
 
 BOOL WINAPI CopyFileA(LPCSTR from, LPCSTR to, BOOL failIfExists) {
@@ -180,6 +201,7 @@ BOOL WINAPI CopyFileA(LPCSTR from, LPCSTR to, BOOL failIfExists) {
     if (!Exists(source) || IsDirectory(source)) return Fail(m, call, ERROR_FILE_NOT_FOUND);
     if (m.lockedFiles.count(source)) return Fail(m, call, ERROR_SHARING_VIOLATION);
     if (target.empty() || !IsDirectory(Parent(target))) return Fail(m, call, ERROR_PATH_NOT_FOUND);
+    if (m.failingCopies.count(target)) return Fail(m, call, ERROR_ACCESS_DENIED);
     if (Exists(target)) {
         if (failIfExists) return Fail(m, call, ERROR_FILE_EXISTS);
         if (IsDirectory(target) || m.readOnlyFiles.count(target)) return Fail(m, call, ERROR_ACCESS_DENIED);
@@ -190,6 +212,10 @@ BOOL WINAPI CopyFileA(LPCSTR from, LPCSTR to, BOOL failIfExists) {
     std::string bytes = Slurp(source);
     if (!Spend(drive, bytes.size())) return Fail(m, call, ERROR_DISK_FULL);
     std::ofstream(target, std::ios::binary | std::ios::trunc) << bytes;
+    // The copy takes the source's attributes along, read-only included, as Wine's does.
+    m.fileAttributes.erase(target);
+    if (m.fileAttributes.count(source)) m.fileAttributes[target] = m.fileAttributes[source];
+    if (m.readOnlyFiles.count(source)) m.readOnlyFiles.insert(target);
     return Succeed(m, call);
 }
 
@@ -201,10 +227,17 @@ BOOL WINAPI MoveFileA(LPCSTR from, LPCSTR to) {
     if (target.empty() || !IsDirectory(Parent(target))) return Fail(m, call, ERROR_PATH_NOT_FOUND);
     if (Exists(target)) return Fail(m, call, ERROR_ALREADY_EXISTS);
     if (m.lockedFiles.count(source)) return Fail(m, call, ERROR_SHARING_VIOLATION);
+    if (m.failingMoves.count(source)) return Fail(m, call, ERROR_ACCESS_DENIED);
     std::error_code error;
     fs::rename(source, target, error);
     if (error) return Fail(m, call, ERROR_ACCESS_DENIED);
+    // A read-only file may be renamed; it stays read-only, as under Wine and Windows.
     if (m.readOnlyFiles.erase(source)) m.readOnlyFiles.insert(target);
+    auto attributes = m.fileAttributes.find(source);
+    if (attributes != m.fileAttributes.end()) {
+        m.fileAttributes[target] = attributes->second;
+        m.fileAttributes.erase(source);
+    }
     return Succeed(m, call);
 }
 
@@ -216,7 +249,9 @@ BOOL WINAPI DeleteFileA(LPCSTR name) {
     if (IsDirectory(host) || m.readOnlyFiles.count(host)) return Fail(m, call, ERROR_ACCESS_DENIED);
     if (m.lockedFiles.count(host)) return Fail(m, call, ERROR_SHARING_VIOLATION);
     if (WriteProtected(DriveOf(m, Quote(name)))) return Fail(m, call, ERROR_WRITE_PROTECT);
+    if (m.failingDeletes.count(host)) return Fail(m, call, ERROR_ACCESS_DENIED);
     fs::remove(host);
+    m.fileAttributes.erase(host);
     return Succeed(m, call);
 }
 
@@ -309,26 +344,75 @@ std::string KeyOf(const std::string &line) {
 
 }  // namespace
 
-BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file) {
-    Machine &m = Machine::Current();
-    std::string call = "WritePrivateProfileStringA(" + Quote(section) + ", " + Quote(key) + ", " +
-                       Quote(value) + ", " + Quote(file) + ")";
-    if (!section || !file) return Fail(m, call, ERROR_INVALID_PARAMETER);
-    // A bare file name means the file in the Windows directory.
-    std::string name = file;
-    if (name.find('\\') == std::string::npos && name.find(':') == std::string::npos)
-        name = m.windowsDirectory + "\\" + name;
-    std::string host = m.HostPath(name);
-    if (host.empty() || !IsDirectory(Parent(host))) return Fail(m, call, ERROR_PATH_NOT_FOUND);
-    if (m.readOnlyFiles.count(host)) return Fail(m, call, ERROR_ACCESS_DENIED);
-    // The file is written anew from what it holds, without its blank lines, as Wine does; a
-    // value loses its leading blanks, so a single space is stored as nothing.
+namespace {
+
+// The lines of a profile file as Wine parses them: without line ends and blank lines.
+std::vector<std::string> ProfileLines(const std::string &host) {
     std::vector<std::string> lines;
     std::istringstream in(Slurp(host));
     for (std::string line; std::getline(in, line);) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.find_first_not_of(" \t") != std::string::npos) lines.push_back(line);
     }
+    return lines;
+}
+
+// A bare file name means the file in the Windows directory.
+std::string ProfileName(Machine &m, LPCSTR file) {
+    std::string name = file;
+    if (name.find('\\') == std::string::npos && name.find(':') == std::string::npos)
+        name = m.windowsDirectory + "\\" + name;
+    return name;
+}
+
+}  // namespace
+
+// A value, or with no key the section's key names, each ending in a zero, and one more zero.
+DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR fallback, LPSTR buffer,
+                                      DWORD size, LPCSTR file) {
+    Machine &m = Machine::Current();
+    std::string answer = fallback ? fallback : "";
+    bool list = !key;
+    if (list) answer.clear();
+    bool inSection = false;
+    for (const std::string &line : ProfileLines(m.HostPath(ProfileName(m, file ? file : "win.ini")))) {
+        if (IsAnySection(line)) {
+            inSection = section && IsSectionLine(line, section);
+            continue;
+        }
+        std::string name = KeyOf(line);
+        if (!inSection || name.empty()) continue;
+        if (list) {
+            answer += name + std::string(1, '\0');
+        } else if (winsim::SameNoCase(name, key)) {
+            std::string value = line.substr(line.find('=') + 1);
+            size_t b = value.find_first_not_of(" \t"), e = value.find_last_not_of(" \t");
+            answer = b == std::string::npos ? "" : value.substr(b, e - b + 1);
+            break;
+        }
+    }
+    m.Record("GetPrivateProfileStringA(" + Quote(section) + ", " + Quote(key) + ", " + Quote(file) + ")");
+    if (!buffer || size == 0) return 0;
+    // What does not fit is cut off, still closed by its zero (or two for a list).
+    DWORD room = size - (list && size > 1 ? 2 : 1);
+    DWORD length = static_cast<DWORD>(std::min<size_t>(answer.size(), room));
+    std::memcpy(buffer, answer.data(), length);
+    buffer[length] = '\0';
+    return length;
+}
+
+BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file) {
+    Machine &m = Machine::Current();
+    std::string call = "WritePrivateProfileStringA(" + Quote(section) + ", " + Quote(key) + ", " +
+                       Quote(value) + ", " + Quote(file) + ")";
+    if (!section || !file) return Fail(m, call, ERROR_INVALID_PARAMETER);
+    std::string name = ProfileName(m, file);
+    std::string host = m.HostPath(name);
+    if (host.empty() || !IsDirectory(Parent(host))) return Fail(m, call, ERROR_PATH_NOT_FOUND);
+    if (m.readOnlyFiles.count(host)) return Fail(m, call, ERROR_ACCESS_DENIED);
+    // The file is written anew from what it holds, without its blank lines, as Wine does; a
+    // value loses its leading blanks, so a single space is stored as nothing.
+    std::vector<std::string> lines = ProfileLines(host);
     if (value)
         while (*value == ' ' || *value == '\t') ++value;
     size_t start = lines.size();

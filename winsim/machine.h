@@ -172,6 +172,15 @@ public:
     void MakeDirectory(const std::string &windowsPath);  // with its parents
     void SetReadOnly(const std::string &windowsPath) { readOnlyFiles.insert(HostPath(windowsPath)); }
     void Lock(const std::string &windowsPath) { lockedFiles.insert(HostPath(windowsPath)); }
+    // Hidden, system and archive bits by host path; a file without an entry is archive only.
+    std::map<std::string, DWORD> fileAttributes;
+    DWORD Attributes(const std::string &windowsPath);  // as GetFileAttributesA answers
+    // Calls that fail with access denied for a given path, whatever else holds: CopyFileA to
+    // that destination, MoveFileA of that file, DeleteFileA of that file.
+    std::set<std::string> failingCopies, failingMoves, failingDeletes;
+    void FailCopyTo(const std::string &windowsPath) { failingCopies.insert(HostPath(windowsPath)); }
+    void FailMoveOf(const std::string &windowsPath) { failingMoves.insert(HostPath(windowsPath)); }
+    void FailDeleteOf(const std::string &windowsPath) { failingDeletes.insert(HostPath(windowsPath)); }
     DWORD lastError = 0;
 
     // Shell

@@ -165,6 +165,20 @@ LONG WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
     return Record(m, call, ERROR_SUCCESS);
 }
 
+LONG WINAPI RegEnumKeyA(HKEY hKey, DWORD dwIndex, LPSTR lpName, DWORD cchName) {
+    Machine &m = Machine::Current();
+    std::string call = "RegEnumKeyA(" + KeyName(hKey) + ", " + std::to_string(dwIndex) + ")";
+    auto key = m.KeyOfHandle(hKey);
+    if (!key) return Record(m, call, ERROR_INVALID_HANDLE);
+    if (key->deleted) return Record(m, call, ERROR_KEY_DELETED);
+    if (dwIndex >= key->subkeys.size()) return Record(m, call, ERROR_NO_MORE_ITEMS);
+    auto it = key->subkeys.begin();
+    std::advance(it, dwIndex);
+    if (!lpName || it->first.size() >= cchName) return Record(m, call, ERROR_MORE_DATA);
+    std::memcpy(lpName, it->first.c_str(), it->first.size() + 1);
+    return Record(m, call + " " + it->first, ERROR_SUCCESS);
+}
+
 LONG WINAPI RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
     Machine &m = Machine::Current();
     std::string call = "RegDeleteKeyA(" + KeyName(hKey) + ", " + Arg(lpSubKey) + ")";

@@ -14,7 +14,14 @@ const DWORD kShutdownLuid = 19;
 
 HANDLE WINAPI GetCurrentProcess(void) { return kProcess; }
 
-BOOL WINAPI CloseHandle(HANDLE) { return TRUE; }
+// Recorded, so that a test sees a token handle the program forgot to close.
+BOOL WINAPI CloseHandle(HANDLE handle) {
+    Machine &m = Machine::Current();
+    bool token = handle == kToken;
+    m.Record(std::string("CloseHandle(") + (token ? "token" : "?") + ") = " + (token ? "1" : "0"));
+    if (!token) m.lastError = ERROR_INVALID_HANDLE;
+    return token;
+}
 
 BOOL WINAPI OpenProcessToken(HANDLE process, DWORD access, PHANDLE token) {
     Machine &m = Machine::Current();
