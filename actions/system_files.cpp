@@ -61,16 +61,17 @@ size_t ReadPiece(TextReader &reader, char (&piece)[PathBufferSize]) {
     return length;
 }
 
-// Writes a piece with CR LF line ends. Write errors show in the stream's error state.
+// Writes a piece with CR LF line ends; nowhere without a stream. Write errors show in the
+// stream's error state.
 void WritePiece(FILE *file, const char *piece, size_t length) {
-    for (size_t i = 0; i < length; ++i) {
+    for (size_t i = 0; file && i < length; ++i) {
         if (piece[i] == '\n') putc('\r', file);
         putc(piece[i], file);
     }
 }
 
-// Copies CONFIG.SYS into the work file, leaving out every loader line when `removing`.
-// Returns whether a loader line was read. DOS reads nothing after an end mark, so from there
+// Copies CONFIG.SYS into the work file, if there is one, leaving out every loader line when
+// `removing`. Returns whether a loader line was read. DOS reads nothing after an end mark, so from there
 // the bytes go over as they are, unexamined; only a lone mark that ends the file is dropped.
 bool CopyLines(TextReader &config, FILE *work, bool removing) {
     bool loaderSeen = false, lineStart = true, dropping = false;
@@ -83,7 +84,7 @@ bool CopyLines(TextReader &config, FILE *work, bool removing) {
         loaderSeen = loaderSeen || dropping;
         if (!(removing && dropping)) WritePiece(work, piece, length);
     }
-    int c = config.atEndMark ? getc(config.file) : EOF;
+    int c = work && config.atEndMark ? getc(config.file) : EOF;
     if (c != EOF) putc(EndMark, work);
     for (; c != EOF; c = getc(config.file)) putc(c, work);
     return loaderSeen;
@@ -109,18 +110,15 @@ bool ReplaceWithWorkFile(const char *path, bool exists, DWORD attributes) {
 
 // Writes CONFIG.SYS at `path` anew through the work file: with the loader line on top when
 // adding, without any loader line when removing. True when the new contents are in place;
-// otherwise CONFIG.SYS is as it was and no work file is left. `loaderSeen` stays as the
-// caller set it when CONFIG.SYS cannot be read.
+// otherwise CONFIG.SYS is as it was and no work file is left. `loaderSeen` tells whether
+// CONFIG.SYS holds a loader line; it stays as the caller set it when the file cannot be read.
 bool RewriteConfigSys(const char *path, bool adding, bool &loaderSeen) {
     DWORD attributes = GetFileAttributesA(path);
     bool exists = attributes != INVALID_FILE_ATTRIBUTES;
     TextReader config = {exists ? _fsopen(path, "rb", _SH_DENYNO) : nullptr, false};
     if (exists && !config.file) return false;
+    // Without a work file CONFIG.SYS is still read, to learn whether it holds the line.
     FILE *work = _fsopen(WorkFile, "wb", _SH_DENYNO);
-    if (!work) {
-        if (config.file) fclose(config.file);
-        return false;
-    }
     if (adding) WritePiece(work, LoaderLine, sizeof LoaderLine - 1);
     bool readWhole = true;
     loaderSeen = false;
@@ -129,6 +127,7 @@ bool RewriteConfigSys(const char *path, bool adding, bool &loaderSeen) {
         readWhole = !ferror(config.file);
         fclose(config.file);
     }
+    if (!work) return false;
     bool written = !ferror(work);
     written = fclose(work) == 0 && written && readWhole;
     // A read-only CONFIG.SYS was protected on purpose: it is not rewritten.
@@ -168,7 +167,8 @@ int AddConfigSysLine() {
 int RemoveConfigSysLine() {
     SetPath(SourcePath, ConfigSysForUninstall);
     SetPath(DestinationPath, WorkFile);
-    if (GetFileAttributesA(SourcePath) == INVALID_FILE_ATTRIBUTES) return 1;
+    DWORD attributes = GetFileAttributesA(SourcePath);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return 1;
     // A file that cannot be read may still hold the line.
     bool loaderSeen = true;
     return RewriteConfigSys(SourcePath, false, loaderSeen) || !loaderSeen;

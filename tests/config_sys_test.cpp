@@ -104,23 +104,82 @@ TEST_F(ConfigSys, AZeroByteKeepsTheRestOfItsLine) {
     EXPECT_EQ(Config(), std::string("REM a\0b\r\nC\r\n", 12));
 }
 
-TEST_F(ConfigSys, AFileThatCannotBeReadOrReplacedIsLeftAlone) {
-    for (bool locked : {true, false}) {
-        SetConfig("A\r\n");
-        machine.lockedFiles.clear();
-        if (locked)
-            machine.Lock("C:\\CONFIG.SYS");
-        else
-            machine.SetReadOnly("C:\\CONFIG.SYS");
-        AddConfigSysLine();
-        RemoveConfigSysLine();
-        EXPECT_EQ(Config(), "A\r\n") << locked;
-        EXPECT_FALSE(machine.FileExists("C:\\CONFIG.SSS")) << locked;
+// Whatever stops an edit, CONFIG.SYS keeps its old contents in full (or stays absent), no
+// work file or set-aside copy is left, and the answer says whether a loader line is left.
+TEST(ConfigSysEdit, AnEditThatCannotBeMadeLeavesTheFileWhole) {
+    struct Case {
+        const char *name;
+        void (*prepare)(winsim::Machine &);
+        bool present;  // CONFIG.SYS exists
+    };
+    const Case cases[] = {
+        {"read-only", [](winsim::Machine &m) { m.SetReadOnly("C:\\CONFIG.SYS"); }, true},
+        {"held open", [](winsim::Machine &m) { m.Lock("C:\\CONFIG.SYS"); }, true},
+        {"a folder", [](winsim::Machine &m) { m.MakeDirectory("C:\\CONFIG.SYS"); }, false},
+        {"work file a folder", [](winsim::Machine &m) { m.MakeDirectory("C:\\CONFIG.SSS"); }, true},
+        {"not set aside", [](winsim::Machine &m) { m.FailMoveOf("C:\\CONFIG.SYS"); }, true},
+        {"work file not moved", [](winsim::Machine &m) { m.FailMoveOf("C:\\CONFIG.SSS"); }, true},
+        {"old set-aside stays", [](winsim::Machine &m) {
+             m.WriteFile("C:\\CONFIG.SSO", "x");
+             m.SetReadOnly("C:\\CONFIG.SSO");
+         }, true},
+        {"none, work file not moved", [](winsim::Machine &m) { m.FailMoveOf("C:\\CONFIG.SSS"); }, false},
+        {"none, work file held", [](winsim::Machine &m) { m.Lock("C:\\CONFIG.SSS"); }, false},
+    };
+    for (const Case &c : cases) {
+        for (const std::string &before : {Loader + "A\r\n", std::string("A\r\n")}) {
+            SCOPED_TRACE(std::string(c.name) + (before == Loader + "A\r\n" ? ", with the line" : ""));
+            winsim::Machine m;
+            if (c.present) m.WriteFile("C:\\CONFIG.SYS", before);
+            c.prepare(m);
+            EXPECT_EQ(AddConfigSysLine(), 0);
+            bool lineLeft = c.present && before != "A\r\n";
+            // A file that cannot be read might hold the line; one that is absent holds none.
+            bool unknown = std::string(c.name) == "held open";
+            EXPECT_EQ(RemoveConfigSysLine(), lineLeft || unknown ? 0 : 1);
+            if (c.present)
+                EXPECT_EQ(m.ReadFile("C:\\CONFIG.SYS"), before);
+            else
+                EXPECT_FALSE(m.FileExists("C:\\CONFIG.SYS")) << "no empty CONFIG.SYS is made";
+            EXPECT_FALSE(m.FileExists("C:\\CONFIG.SSS"));
+            EXPECT_EQ(m.FileExists("C:\\CONFIG.SSO"), std::string(c.name) == "old set-aside stays");
+        }
     }
 }
 
+// The old file goes aside, the work file takes its name, the old file goes: at no moment is
+// there no complete CONFIG.SYS, and the new one keeps the old one's attributes.
+TEST_F(ConfigSys, TheOldFileGoesOnlyOnceTheNewOneIsInPlace) {
+    SetConfig("A\r\n");
+    machine.WriteFile("C:\\CONFIG.SSO", "left by a run that was cut off");
+    SetFileAttributesA("C:\\CONFIG.SYS", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    machine.calls.clear();
+    ASSERT_EQ(AddConfigSysLine(), 1);
+    EXPECT_EQ(Config(), Loader + "A\r\n");
+    EXPECT_EQ(machine.Attributes("C:\\CONFIG.SYS"),
+              static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE));
+    EXPECT_FALSE(machine.FileExists("C:\\CONFIG.SSO"));
+    std::vector<std::string> steps;
+    for (const auto &call : machine.calls)
+        if (call.rfind("DeleteFileA(", 0) == 0 || call.rfind("MoveFileA(", 0) == 0) steps.push_back(call);
+    EXPECT_EQ(steps, (std::vector<std::string>{"DeleteFileA(c:\\CONFIG.SSO) = 1",
+                                               "MoveFileA(c:\\config.sys, c:\\CONFIG.SSO) = 1",
+                                               "MoveFileA(c:\\CONFIG.SSS, c:\\config.sys) = 1",
+                                               "DeleteFileA(c:\\CONFIG.SSO) = 1"}));
+}
+
+// Only when the work file cannot take the name and the old file cannot come back is
+// CONFIG.SYS missing; its contents then stay whole in the set-aside copy.
+TEST_F(ConfigSys, AFailedPutBackKeepsTheSetAsideCopy) {
+    SetConfig("A\r\n");
+    machine.FailMoveOf("C:\\CONFIG.SSS");
+    machine.FailMoveOf("C:\\CONFIG.SSO");
+    EXPECT_EQ(AddConfigSysLine(), 0);
+    EXPECT_EQ(machine.ReadFile("C:\\CONFIG.SSO"), "A\r\n");
+}
+
 TEST_F(ConfigSys, NoCONFIGSYSIsMadeByRemoval) {
-    RemoveConfigSysLine();
+    EXPECT_EQ(RemoveConfigSysLine(), 1);
     EXPECT_FALSE(machine.FileExists("C:\\CONFIG.SYS"));
     EXPECT_FALSE(machine.FileExists("C:\\CONFIG.SSS"));
 }

@@ -145,10 +145,11 @@ DWORD Machine::Attributes(const std::string &windowsPath) {
     std::string host = HostPath(windowsPath);
     if (!Exists(host)) return INVALID_FILE_ATTRIBUTES;
     if (IsDirectory(host)) return FILE_ATTRIBUTE_DIRECTORY;
+    // Wine reports every file with the archive bit, whatever was set.
     auto stored = fileAttributes.find(host);
-    DWORD attributes = stored == fileAttributes.end() ? FILE_ATTRIBUTE_ARCHIVE : stored->second;
+    DWORD attributes = FILE_ATTRIBUTE_ARCHIVE | (stored == fileAttributes.end() ? 0 : stored->second);
     if (readOnlyFiles.count(host)) attributes |= FILE_ATTRIBUTE_READONLY;
-    return attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+    return attributes;
 }
 
 }  // namespace winsim

@@ -172,7 +172,7 @@ public:
     void MakeDirectory(const std::string &windowsPath);  // with its parents
     void SetReadOnly(const std::string &windowsPath) { readOnlyFiles.insert(HostPath(windowsPath)); }
     void Lock(const std::string &windowsPath) { lockedFiles.insert(HostPath(windowsPath)); }
-    // Hidden, system and archive bits by host path; a file without an entry is archive only.
+    // Hidden and system bits by host path; every file has the archive bit, as under Wine.
     std::map<std::string, DWORD> fileAttributes;
     DWORD Attributes(const std::string &windowsPath);  // as GetFileAttributesA answers
     // Calls that fail with access denied for a given path, whatever else holds: CopyFileA to
