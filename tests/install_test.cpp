@@ -220,6 +220,75 @@ TEST(Install, ARegistryThatRefusesWritesIsReportedNotCalledSuccess) {
     }
 }
 
+// NT 4 and 2000 load the system directory before the first step's position.
+TEST(Install, NtLoadsTheSystemDirectoryBeforePosition3) {
+    winsim::Machine m;
+    m.SetWindows2000();
+    InsertMedium(m);
+    Install(m, IDC_IDE);
+    std::vector<std::string> order;
+    for (const auto &c : m.calls)
+        if (c.rfind("GetSystemDirectoryA", 0) == 0 || c.rfind("SendMessageA(1006, 0x0402, 3,", 0) == 0)
+            order.push_back(c.substr(0, 19));
+    EXPECT_EQ(order, (std::vector<std::string>{"GetSystemDirectoryA", "SendMessageA(1006, "}));
+}
+
+// A copy that leaves no file at its destination fails its step: the message names the
+// destination as composed, the progress stays, and there is no marker and no restart.
+TEST(Install, ACopyThatPlacesNothingStopsTheInstall) {
+    struct Case {
+        const char *name;
+        void (*set)(winsim::Machine &);
+        void (*spoil)(winsim::Machine &);
+        std::string box;
+        int position;
+    };
+    const Case cases[] = {
+        {"c:\\ltdrv a file", [](winsim::Machine &m) { m.SetWindows98(); },
+         [](winsim::Machine &m) { m.WriteFile("C:\\ltdrv", "a file"); }, "Setup cannot write c:\\ltdrv\\95drv.exe", 3},
+        {"the second driver copy", [](winsim::Machine &m) { m.SetWindows98(); },
+         [](winsim::Machine &m) { m.FailCopyTo(m.systemDirectory + "\\SCSIDRV.SYS"); },
+         "Setup cannot write C:\\WINDOWS\\SYSTEM\\SCSIDRV.SYS", 8},
+        {"no IOSUBSYS", [](winsim::Machine &m) { m.SetWindowsMe(); },
+         [](winsim::Machine &m) { std::filesystem::remove(m.HostPath(m.systemDirectory + "\\IOSUBSYS")); },
+         "Setup cannot write C:\\WINDOWS\\SYSTEM\\iosubsys\\95drv.vxd", 8},
+        {"no drivers folder", [](winsim::Machine &m) { m.SetWindows2000(); },
+         [](winsim::Machine &m) { std::filesystem::remove(m.HostPath(m.systemDirectory + "\\drivers")); },
+         "Setup cannot write C:\\WINNT\\system32\\drivers\\ZIV.sys", 3},
+        {"CONFIG.SYS read-only", [](winsim::Machine &m) { m.SetWindows95(); },
+         [](winsim::Machine &m) {
+             m.WriteFile("C:\\CONFIG.SYS", "FILES=40\r\n");
+             m.SetReadOnly("C:\\CONFIG.SYS");
+         },
+         "Setup cannot write c:\\config.sys", 2},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        winsim::Machine m;
+        c.set(m);
+        InsertMedium(m);
+        c.spoil(m);
+        Install(m, IDC_IDE);
+        EXPECT_EQ(BoxTexts(m), Texts{"Error: " + c.box});
+        EXPECT_EQ(m.messageBoxes[0].style, static_cast<UINT>(MB_OK | MB_ICONHAND));
+        EXPECT_EQ(ProgressPositions(m).back(), c.position);
+        EXPECT_EQ(SetupFailed, -1);
+        EXPECT_FALSE(m.HasKey(HKEY_LOCAL_MACHINE, MarkerKey));
+        EXPECT_TRUE(m.restartRequests.empty());
+    }
+}
+
+TEST(Install, ALauncherThatCannotBeWrittenIsLeftOut) {
+    for (bool nt : {false, true}) {
+        winsim::Machine m;
+        if (nt) m.SetWindowsNt4();
+        InsertMedium(m);
+        m.FailCopyTo(m.programsFolder + (nt ? "\\RizoZezu.exe" : "\\RizoZezu.lnk"));
+        Install(m, IDC_IDE);
+        EXPECT_EQ(BoxTexts(m), Texts{InstallOk}) << nt;
+    }
+}
+
 TEST(Install, WithoutAProgramsFolderTheLauncherIsLeftOut) {
     winsim::Machine m;
     InsertMedium(m);

@@ -97,6 +97,7 @@ TEST(Restart, EnablesThePrivilegeAndAsksForAReboot) {
     EXPECT_EQ(m.CallsNamed("AdjustTokenPrivileges"), std::vector<std::string>{"AdjustTokenPrivileges(0, 16) = 1"});
     EXPECT_EQ(m.restartRequests, std::vector<UINT>{EWX_REBOOT});
     EXPECT_EQ(m.CallsNamed("ExitWindowsEx"), std::vector<std::string>{"ExitWindowsEx(2, 0) = 1"});
+    EXPECT_EQ(m.CallsNamed("CloseHandle"), std::vector<std::string>{"CloseHandle(token) = 1"}) << "no handle leaks";
 }
 
 TEST(Restart, WithoutTokensOrWithoutThePrivilegeItStillAsks) {

@@ -152,6 +152,151 @@ TEST(Uninstall, KeysWithSubkeysGoWholeOnNt) {
     EXPECT_EQ(BoxTexts(m), Texts{UninstallOk});
 }
 
+// A loader line that cannot be taken out of CONFIG.SYS stops the uninstall before anything
+// else, so the machine stays installed and a later run can finish the job.
+TEST(Uninstall, ALoaderLineThatStaysStopsEverything) {
+    winsim::Machine m;
+    InstallFirst(m);
+    std::string config = m.ReadFile("C:\\CONFIG.SYS");
+    m.SetReadOnly("C:\\CONFIG.SYS");
+    Uninstall(m);
+    EXPECT_EQ(BoxTexts(m), Texts{"Error: Setup cannot write C:\\CONFIG.SYS"});
+    EXPECT_EQ(m.messageBoxes[0].style, static_cast<UINT>(MB_OK | MB_ICONHAND));
+    EXPECT_EQ(m.ReadFile("C:\\CONFIG.SYS"), config);
+    EXPECT_TRUE(m.FileExists("C:\\ltdrv\\95drv.exe"));
+    EXPECT_TRUE(m.HasKey(HKEY_LOCAL_MACHINE, ScvxdKey));
+    EXPECT_TRUE(m.HasKey(HKEY_LOCAL_MACHINE, MarkerKey));
+    EXPECT_TRUE(m.CallsNamed("WritePrivateProfileStringA").empty());
+    EXPECT_TRUE(m.restartRequests.empty());
+}
+
+// CONFIG.SYS without the line, even one that cannot be rewritten, or none at all, is no failure.
+TEST(Uninstall, ACONFIGSYSWithoutTheLineIsNoFailure) {
+    for (bool present : {true, false}) {
+        winsim::Machine m;
+        InstallFirst(m);
+        if (present) {
+            m.WriteFile("C:\\CONFIG.SYS", "FILES=40\n");
+            m.SetReadOnly("C:\\CONFIG.SYS");
+        } else {
+            std::filesystem::remove(m.HostPath("C:\\CONFIG.SYS"));
+        }
+        Uninstall(m);
+        EXPECT_EQ(BoxTexts(m), Texts{UninstallOk}) << present;
+        EXPECT_EQ(m.FileExists("C:\\CONFIG.SYS"), present);
+    }
+}
+
+// Every removal runs; the first file or key still there is named, and the marker stays so
+// that the next start offers Uninstall again.
+TEST(Uninstall, WhatStaysBehindIsNamedAndKeepsTheMarker) {
+    struct Case {
+        const char *name;
+        void (*set)(winsim::Machine &);
+        void (*spoil)(winsim::Machine &);
+        std::string box;
+    };
+    const Case cases[] = {
+        {"a read-only driver", [](winsim::Machine &m) { m.SetWindows98(); },
+         [](winsim::Machine &m) { m.SetReadOnly(m.systemDirectory + "\\IOSUBSYS\\95drv.vxd"); },
+         "Setup cannot remove C:\\WINDOWS\\SYSTEM\\iosubsys\\95drv.vxd"},
+        {"two files stay", [](winsim::Machine &m) { m.SetWindows95(); },
+         [](winsim::Machine &m) {
+             m.FailDeleteOf(m.programsFolder + "\\RizoZezu.lnk");
+             m.FailDeleteOf(m.systemDirectory + "\\SCSIDRV.SYS");
+         },
+         "Setup cannot remove C:\\WINDOWS\\Start Menu\\Programs\\RizoZezu.lnk"},
+        {"the static VxD key", [](winsim::Machine &m) { m.SetWindowsMe(); },
+         [](winsim::Machine &m) { m.Key(HKEY_LOCAL_MACHINE, ScvxdKey).readOnly = true; },
+         "Setup cannot remove System\\CurrentControlSet\\Services\\VxD\\SCVXD"},
+        {"the service key", [](winsim::Machine &m) { m.SetWindows2000(); },
+         [](winsim::Machine &m) { m.Key(HKEY_LOCAL_MACHINE, std::string(ZivKey) + "\\Enum").denyOpen = true; },
+         "Setup cannot remove SYSTEM\\CurrentControlSet\\Services\\ZIV"},
+        {"the tool", [](winsim::Machine &m) { m.SetWindowsNt4(); },
+         [](winsim::Machine &m) { m.FailDeleteOf("C:\\ltdrv\\Vave_R.exe"); },
+         "Setup cannot remove c:\\ltdrv\\vave_r.exe"},
+        {"the marker", [](winsim::Machine &m) { m.SetWindows98(); },
+         [](winsim::Machine &m) { m.Key(HKEY_LOCAL_MACHINE, MarkerKey).readOnly = true; },
+         "Setup cannot remove system\\Restore Card"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        winsim::Machine m;
+        c.set(m);
+        InstallFirst(m);
+        c.spoil(m);
+        Uninstall(m);
+        EXPECT_EQ(BoxTexts(m), Texts{"Error: " + c.box});
+        EXPECT_EQ(m.messageBoxes[0].style, static_cast<UINT>(MB_OK | MB_ICONHAND));
+        EXPECT_EQ(SetupFailed, -1);
+        EXPECT_TRUE(m.HasKey(HKEY_LOCAL_MACHINE, MarkerKey));
+        EXPECT_TRUE(m.restartRequests.empty());
+        EXPECT_FALSE(m.FileExists(m.IsNt() ? m.programsFolder + "\\RizoZezu.exe" : m.systemDirectory + "\\SCSIDRV.VXD"))
+            << "the other removals still ran";
+    }
+}
+
+TEST(Uninstall, ASwapFileInUseOnNt4IsNotReported) {
+    winsim::Machine m;
+    m.SetWindowsNt4();
+    InstallFirst(m);
+    m.WriteFile("D:\\pagefile.sys", "swap");
+    m.FailDeleteOf("D:\\pagefile.sys");
+    Uninstall(m);
+    EXPECT_EQ(BoxTexts(m), Texts{UninstallOk});
+    EXPECT_EQ(m.CallsNamed("DeleteFileA").back(), "DeleteFileA(d:\\pagefile.sys) = 0 (error 5)");
+}
+
+// The install records in the marker what the swap-file settings held; the uninstall gives
+// exactly that back. A marker of an earlier release, without the record, gets both blanked.
+TEST(Uninstall, SystemIniComesBackAsItWas) {
+    struct Case {
+        const char *name;
+        std::string before;
+        bool driveD;
+        bool oldMarker;
+        std::string after;  // empty: as before
+    };
+    const std::string other = "[boot]\r\nshell=Explorer.exe\r\n[386Enh]\r\nother=1\r\n";
+    const Case cases[] = {
+        {"settings of its own", "[386Enh]\r\nPagingDrive=C:\r\nMaxPagingFileSize=65536\r\n", true, false, ""},
+        {"no settings", other, true, false, ""},
+        {"one setting", other + "MaxPagingFileSize=9\r\n", true, false, ""},
+        {"swap file not moved", "[386Enh]\r\nPagingDrive=C:\r\n", false, false, ""},
+        {"marker of an earlier release", other, true, true, other + "PagingDrive=\r\nMaxPagingFileSize=\r\n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        winsim::Machine m;
+        m.WriteFile("C:\\WINDOWS\\SYSTEM.INI", c.before);
+        InsertMedium(m);
+        if (c.driveD) m.MapDrive('D', DRIVE_FIXED).freeClusters = 1000000;
+        Install(m, IDC_IDE);
+        ASSERT_EQ(m.restartRequests.size(), 1u);
+        EXPECT_EQ(m.ReadFile("C:\\WINDOWS\\SYSTEM.INI").find("PagingDrive=d:") != std::string::npos, c.driveD);
+        if (c.oldMarker) m.FindKey(HKEY_LOCAL_MACHINE, MarkerKey)->values.clear();
+        m.messageBoxes.clear();
+        Uninstall(m);
+        EXPECT_EQ(BoxTexts(m), Texts{UninstallOk});
+        EXPECT_EQ(m.ReadFile("C:\\WINDOWS\\SYSTEM.INI"), c.after.empty() ? c.before : c.after);
+    }
+}
+
+// A second install in the same run, after a restart that did not happen, keeps the record
+// of the first: the settings it finds are its own.
+TEST(Uninstall, ASecondInstallKeepsTheFirstRecord) {
+    winsim::Machine m;
+    const std::string before = "[386Enh]\r\nPagingDrive=C:\r\n";
+    m.WriteFile("C:\\WINDOWS\\SYSTEM.INI", before);
+    InsertMedium(m);
+    m.MapDrive('D', DRIVE_FIXED).freeClusters = 1000000;
+    Install(m, IDC_IDE, 2);
+    ASSERT_EQ(m.restartRequests.size(), 2u);
+    m.messageBoxes.clear();
+    Uninstall(m);
+    EXPECT_EQ(m.ReadFile("C:\\WINDOWS\\SYSTEM.INI"), before);
+}
+
 TEST(Uninstall, AMarkerAlreadyGoneIsNoFailure) {
     winsim::Machine m;
     InstallFirst(m);
