@@ -19,8 +19,13 @@ build: host host-asan win32 win64
 host host-asan: deps
 	cmake --preset $@ >/dev/null
 	cmake --build build/$@ -j$(JOBS)
+	@find build/$@ -name '*.gcda' -delete
 	cd build/$@ && ctest -L host --output-on-failure -j$(JOBS)
 	@cd build/$@ && ctest -R InstallThenUninstallGivesBackTheOtherLines --verbose | grep 'round trips'
+	@if [ $@ = host ]; then $(COVERAGE); fi
+
+# Which lines of the actions and procedures the host tests executed.
+COVERAGE = gcovr --root . --filter actions/ --filter procedures/ build/host | sed -n '/^File/,$$p'
 
 win32 win64: deps
 	cmake --preset $@ >/dev/null

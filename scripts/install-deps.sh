@@ -2,7 +2,7 @@
 # Installs the Debian packages that building, testing and running the program need, and only
 # those that are missing. Only the 64-bit Wine: its 32-bit half breaks the launcher here.
 set -euo pipefail
-packages=(make cmake g++ googletest libgtest-dev python3
+packages=(make cmake g++ googletest libgtest-dev python3 gcovr
           g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
           wine64 xvfb xauth x11-apps x11-utils imagemagick xorriso)
 missing=()

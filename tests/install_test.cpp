@@ -306,6 +306,9 @@ TEST(Install, PathsThatDoNotFitFailTheirStep) {
         m.MakeDirectory(m.systemDirectory + "\\IOSUBSYS");
         Install(m, IDC_IDE);
         EXPECT_EQ(BoxTexts(m), Texts{"Error: Soure File Tree not found"});
+        m.messageBoxes.clear();
+        Install(m, 0);  // no interface: the second driver copy is the first to compose
+        EXPECT_EQ(BoxTexts(m), Texts{"Error: Soure File One-1 not found"});
     }
     winsim::Machine nt;
     nt.SetWindowsNt4();
