@@ -69,6 +69,26 @@ void PlatformFacts(void (*report)(const char *key, const char *value)) {
     WritePrivateProfileStringA("386Enh", "MaxPagingFileSize", "307200", "system.ini");
     say("profile.new", FileBytes(ini.c_str()));
 
+    char keys[128];
+    DWORD listed = GetPrivateProfileStringA("386Enh", nullptr, "", keys, sizeof keys, "system.ini");
+    say("profile.keys", Hex(std::string(keys, listed + 1)));
+
+    // Read-only and hidden files, as a person or another program may have made them.
+    WriteBytes("C:\\attr-a.txt", "a");
+    SetFileAttributesA("C:\\attr-a.txt", FILE_ATTRIBUTE_READONLY);
+    say("readonly.attributes", std::to_string(GetFileAttributesA("C:\\attr-a.txt")));
+    say("readonly.delete", Result(DeleteFileA("C:\\attr-a.txt")));
+    // Each call, then the attributes of what it made.
+    auto then = [](BOOL ok, const char *made) { return Result(ok) + " " + std::to_string(GetFileAttributesA(made)); };
+    say("readonly.move", then(MoveFileA("C:\\attr-a.txt", "C:\\attr-b.txt"), "C:\\attr-b.txt"));
+    say("readonly.copy", then(CopyFileA("C:\\attr-b.txt", "C:\\attr-c.txt", TRUE), "C:\\attr-c.txt"));
+    SetFileAttributesA("C:\\attr-b.txt", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    say("hidden.move", then(MoveFileA("C:\\attr-b.txt", "C:\\attr-a.txt"), "C:\\attr-a.txt"));
+    for (const char *name : {"C:\\attr-a.txt", "C:\\attr-c.txt"}) {
+        SetFileAttributesA(name, FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(name);
+    }
+
     char drives[128];
     memset(drives, 0, sizeof drives);
     DWORD length = GetLogicalDriveStringsA(sizeof drives, drives);
@@ -100,6 +120,12 @@ void PlatformFacts(void (*report)(const char *key, const char *value)) {
 
     HKEY key;
     RegCreateKeyA(HKEY_LOCAL_MACHINE, "Software\\FactsParent\\Child", &key);
+    RegCloseKey(key);
+    char child[16] = "";
+    RegOpenKeyA(HKEY_LOCAL_MACHINE, "Software\\FactsParent", &key);
+    LONG first = RegEnumKeyA(key, 0, child, sizeof child);
+    LONG second = RegEnumKeyA(key, 1, child + 8, sizeof child - 8);
+    say("registry.enum", std::to_string(first) + " " + child + " " + std::to_string(second));
     RegCloseKey(key);
     say("registry.deleteparent", std::to_string(RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\FactsParent")));
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\FactsParent\\Child");

@@ -3,7 +3,7 @@
 scenario's Windows version, and compares what the driver saw and what the machine holds
 afterwards with the scenario table (e2e/scenarios.txt).
 
-  run.py --root REPO [--only SUBSTRING] [--jobs N]
+  run.py --root REPO [--only SUBSTRING[,SUBSTRING...]] [--jobs N]
   run.py --root REPO --demo WINVER     what `make run` does: on a display, start Setup.exe for
                                        a person; without one, walk through it and print it
 """
@@ -98,7 +98,7 @@ def expected_facts(expect):
         elif what in ('IDE', 'SCSI'):
             key = f'{view}.check.{CONTROLS[what]}'
             value = {'checked': '1', 'clear': '0'}[value]
-        facts.append((key, value))
+        facts.append((key, repeat(value)))
     return facts
 
 
@@ -113,9 +113,14 @@ def append_registry(path, sections):
 WINDOWS_95_FAMILY = ('win95', 'win98', 'winme')
 
 
+def repeat(text):
+    """{N*C}: the character C N times, for lines too long to write out."""
+    return re.sub(r'\{(\d+)\*(.)\}', lambda m: m.group(2) * int(m.group(1)), text)
+
+
 def unescape(text):
-    """The table's escapes (\\r, \\n, \\\\, \\xNN) as bytes."""
-    return text.encode('latin-1').decode('unicode_escape').encode('latin-1')
+    """The table's escapes (\\r, \\n, \\\\, \\xNN, {N*C}) as bytes."""
+    return repeat(text).encode('latin-1').decode('unicode_escape').encode('latin-1')
 
 
 def host_path(drives, path):
@@ -277,6 +282,18 @@ class Runner:
                 system.append(('SYSTEM\\\\RESTORE CARD', []))
             elif item == 'no-iosubsys':
                 pass
+            elif verb == 'read-only':
+                # A host file without write permission is read-only to Windows programs.
+                path = host_path(drives, rest)
+                os.chmod(path, os.stat(path).st_mode & ~0o222)
+            elif verb == 'gone':
+                path = host_path(drives, rest)
+                if os.path.isdir(path) and not os.path.islink(path):
+                    shutil.rmtree(path)
+                else:
+                    os.remove(path)
+            elif verb == 'key':
+                system.append((rest.replace('\\', '\\\\'), []))
             elif verb == 'without':
                 # Kept aside, for the "insert" step to bring back as a person would the disc.
                 path = host_path(drives, 'e:' + rest)
@@ -482,7 +499,7 @@ def main():
     if args.demo:
         return demo(runner, args.demo)
     scenarios = [s for s in read_scenarios(os.path.join(root, 'e2e', 'scenarios.txt'))
-                 if args.only in s.name]
+                 if any(only in s.name for only in args.only.split(','))]
     began = time.time()
     runner.make_template()
     free_mb = shutil.disk_usage(runner.out).free // 2**20
