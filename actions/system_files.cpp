@@ -220,6 +220,7 @@ void RestorePagingSettings(HKEY marker) {
         return;
     }
     if (!moved) return;
+    bool anyPresent = false;
     for (const char *key : PagingKeys) {
         char value[PathBufferSize];
         DWORD length = sizeof value - 1;
@@ -229,5 +230,10 @@ void RestorePagingSettings(HKEY marker) {
         value[present ? length : 0] = '\0';
         // A setting that was absent is taken out again.
         WritePagingSetting(key, present ? value : nullptr);
+        anyPresent = anyPresent || present;
     }
+    // A section that the install had to create goes again once it is empty.
+    char names[4];
+    if (!anyPresent && GetPrivateProfileStringA(PagingSection, nullptr, "", names, sizeof names, ProfileFile) == 0)
+        WritePagingSetting(nullptr, nullptr);
 }

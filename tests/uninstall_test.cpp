@@ -39,7 +39,7 @@ TEST(Uninstall, Windows95FamilyRemovesEverything) {
         EXPECT_FALSE(m.FileExists(m.systemDirectory + gone)) << gone;
     EXPECT_FALSE(m.DirectoryExists("C:\\ltdrv"));
     EXPECT_TRUE(m.DirectoryExists(m.systemDirectory + "\\IOSUBSYS"));
-    EXPECT_EQ(m.ReadFile("C:\\WINDOWS\\SYSTEM.INI"), "[386Enh]\r\n") << "the settings were absent before";
+    EXPECT_EQ(m.ReadFile("C:\\WINDOWS\\SYSTEM.INI"), "") << "settings and section were absent before";
     EXPECT_FALSE(m.HasKey(HKEY_LOCAL_MACHINE, ScvxdKey));
     EXPECT_FALSE(m.HasKey(HKEY_LOCAL_MACHINE, MarkerKey));
     EXPECT_EQ(BoxTexts(m), Texts{UninstallOk});
@@ -261,6 +261,7 @@ TEST(Uninstall, SystemIniComesBackAsItWas) {
     const Case cases[] = {
         {"settings of its own", "[386Enh]\r\nPagingDrive=C:\r\nMaxPagingFileSize=65536\r\n", true, false, ""},
         {"no settings", other, true, false, ""},
+        {"no section", "[boot]\r\nshell=Explorer.exe\r\n", true, false, ""},
         {"one setting", other + "MaxPagingFileSize=9\r\n", true, false, ""},
         {"swap file not moved", "[386Enh]\r\nPagingDrive=C:\r\n", false, false, ""},
         {"marker of an earlier release", other, true, true, other + "PagingDrive=\r\nMaxPagingFileSize=\r\n"},
