@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, testing and running the program need, and only
-# those that are missing. Only the 64-bit Wine: its 32-bit half breaks the launcher here.
+# those that are missing. Only the 64-bit Wine (wine gives the wine, wineserver and wineboot
+# commands, wine64 the 64-bit half): the 32-bit half, wine32, breaks the launcher here.
+# fonts-wine and the X libraries after it decide how Wine draws the screenshots; Wine only
+# recommends them, so they are named here to be the same on every machine.
 set -euo pipefail
 packages=(make cmake g++ googletest libgtest-dev python3 gcovr
           g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
-          wine64 xvfb xauth x11-apps x11-utils imagemagick xorriso)
+          wine wine64 fonts-wine
+          libxrender1 libxrandr2 libxcursor1 libxi6 libxinerama1 libxcomposite1 libxfixes3 libxxf86vm1
+          xvfb xauth x11-apps x11-utils imagemagick xorriso)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
