@@ -1,5 +1,5 @@
 # The two commands of the README, and the steps they are made of. Each step installs what it
-# needs first (scripts/install-deps.sh), so both work on a fresh Debian 12 machine as root.
+# needs first (scripts/install-deps.sh); ./make.sh installs make itself on a fresh machine.
 WINVER ?= win98
 JOBS ?= 2
 DRIVERS ?= medium/sample
@@ -16,11 +16,12 @@ deps:
 
 build: host host-asan win32 win64
 
+# Each build is its preset's configure, build and test (CMakePresets.json).
 host host-asan: deps
 	cmake --preset $@ >/dev/null
-	cmake --build build/$@ -j$(JOBS)
+	cmake --build --preset $@ -j$(JOBS)
 	@find build/$@ -name '*.gcda' -delete
-	cd build/$@ && ctest -L host --output-on-failure -j$(JOBS)
+	ctest --preset $@ -j$(JOBS)
 	@cd build/$@ && ctest -R InstallThenUninstallGivesBackTheOtherLines --verbose | grep 'round trips'
 	@if [ $@ = host ]; then $(COVERAGE); fi
 
@@ -29,7 +30,8 @@ COVERAGE = gcovr --root . --filter actions/ --filter procedures/ build/host | se
 
 win32 win64: deps
 	cmake --preset $@ >/dev/null
-	cmake --build build/$@ -j$(JOBS)
+	cmake --build --preset $@ -j$(JOBS)
+	ctest --preset $@
 
 check-binaries: win32 win64
 	bash scripts/check-binaries.sh
@@ -42,7 +44,7 @@ medium-tests: deps host win32
 	bash scripts/test-medium.sh
 
 e2e: deps host win64 medium
-	cd build/host && ctest -L e2e --verbose --timeout 1800
+	ctest --preset e2e
 
 # The README's pictures, taken anew by the end-to-end runs.
 docs: deps host win64 medium

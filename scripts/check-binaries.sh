@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
-# Checks that each Setup.exe is a Windows GUI program for subsystem 4.0 that needs nothing but
-# system DLLs, and that the shipping build stays small.
+# Checks that each Setup.exe (by default both builds') is a Windows GUI program for subsystem 4.0
+# that needs nothing but system DLLs, and that the shipping 32-bit build stays small.
+#   check-binaries.sh [EXE...]      OBJDUMP: a MinGW objdump (either reads both kinds)
 set -euo pipefail
-cd "$(dirname "$0")/.."
+root=$(cd "$(dirname "$0")/.." && pwd)
+[ $# -gt 0 ] || set -- "$root/build/win32/Setup.exe" "$root/build/win64/Setup.exe"
+objdump=${OBJDUMP:-x86_64-w64-mingw32-objdump}
 allowed='^(KERNEL32|USER32|ADVAPI32|SHELL32|COMCTL32|MSVCRT)\.DLL$'
 status=0
-for build in win32 win64; do
-    exe=build/$build/Setup.exe
-    prefix=$([ $build = win32 ] && echo i686 || echo x86_64)-w64-mingw32
-    headers=$("$prefix-objdump" -p "$exe")
+for exe in "$@"; do
+    headers=$("$objdump" -p "$exe")
     size=$(stat -c %s "$exe")
     echo "$exe: $size bytes"
     grep -q 'Subsystem[[:space:]]*00000002' <<<"$headers" || { echo "  not a GUI program"; status=1; }
@@ -19,7 +20,7 @@ for build in win32 win64; do
         echo "  imports $dll"
         grep -Eqi "$allowed" <<<"$dll" || { echo "  $dll is not a system DLL"; status=1; }
     done < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers")
-    if [ $build = win32 ] && [ "$size" -gt 65536 ]; then
+    if grep -q 'file format pei-i386' <<<"$headers" && [ "$size" -gt 65536 ]; then
         echo "  larger than 64 KiB"
         status=1
     fi
