@@ -29,7 +29,30 @@ WINE_ENV = {'WINEDEBUG': '-all', 'WINEDLLOVERRIDES': 'mscoree,mshtml='}
 # Wine's own binaries make up nearly all of a machine's 700 MB and nothing a scenario does
 # writes to them, so each machine shares them with the template instead of copying them.
 SHARED_KINDS = ('.dll', '.exe', '.nls', '.msstyles', '.drv', '.ocx', '.acm', '.cpl', '.tlb',
-                '.ds', '.ax', '.com')
+                '.ds', '.ax', '.com', '.ttf', '.fon')
+# Wine's own fonts (the package fonts-wine). Wine looks for them in a data folder it names
+# with "..", which its file lookup refuses, so a new machine finds none of them: no Marlett for
+# the caption's buttons, no MS Sans Serif, Tahoma or System. The template gets them in its
+# Fonts folder, where every Windows program's fonts are found.
+WINE_FONTS = '/usr/share/wine/fonts'
+# Whatever decides the pixels, pinned, so that every machine takes the same screenshots: only
+# Wine's own fonts (fontconfig is shown no folder of the host's), 96 dots per inch, no font
+# smoothing, Wine's own theme as its new machines have it (the controls' styles that the tests
+# hold were seen with it), and a 1024x768 screen of 24-bit colour.
+FONTCONFIG = '<?xml version="1.0"?>\n<fontconfig></fontconfig>\n'
+PIXELS_USER = [
+    ('Control Panel\\\\Desktop', [('LogPixels', 'dword:00000060'), ('FontSmoothing', '"0"'),
+                                 ('FontSmoothingType', 'dword:00000001')]),
+    ('Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\ThemeManager',
+     [('ThemeActive', '"1"'), ('ColorName', '"Blue"'),
+      ('DllName', '"C:\\\\windows\\\\resources\\\\themes\\\\light\\\\light.msstyles"')]),
+]
+PIXELS_SYSTEM = [
+    ('System\\\\CurrentControlSet\\\\Hardware Profiles\\\\Current\\\\Software\\\\Fonts',
+     [('LogPixels', 'dword:00000060')]),
+]
+SCREEN = '1024x768x24'
+DPI = '96'
 
 
 def is_shared(path):
@@ -210,10 +233,11 @@ class Runner:
         self.driver = os.path.join(root, 'build', 'win64', 'e2e', 'driver.exe')
         self.medium = os.path.join(root, 'build', 'medium')  # what `make medium` built
         self.template = os.path.join(out, 'template')
+        self.fontconfig = os.path.join(out, 'fonts.conf')
         self.print_lock = threading.Lock()
 
     def env(self, prefix, display=None):
-        env = dict(os.environ, WINEPREFIX=prefix, **WINE_ENV)
+        env = dict(os.environ, WINEPREFIX=prefix, FONTCONFIG_FILE=self.fontconfig, **WINE_ENV)
         env.pop('DISPLAY', None)
         if display:
             env['DISPLAY'] = display
@@ -222,10 +246,18 @@ class Runner:
     def make_template(self):
         shutil.rmtree(self.template, ignore_errors=True)
         os.makedirs(self.out, exist_ok=True)
+        with open(self.fontconfig, 'w') as f:
+            f.write(FONTCONFIG)
         env = self.env(self.template)
         subprocess.run(['wineboot', '-i'], env=env, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL, check=True, timeout=300)
         subprocess.run(['wineserver', '-w'], env=env, check=True, timeout=120)
+        fonts = host_path({'c': os.path.join(self.template, 'drive_c')}, 'c:\\windows\\Fonts')
+        for name in sorted(os.listdir(WINE_FONTS)):
+            if name.lower().endswith(('.ttf', '.fon')):
+                shutil.copy(os.path.join(WINE_FONTS, name), fonts)
+        append_registry(os.path.join(self.template, 'user.reg'), PIXELS_USER)
+        append_registry(os.path.join(self.template, 'system.reg'), PIXELS_SYSTEM)
         self.shared_state = self.shared_files()
 
     def shared_files(self):
@@ -440,21 +472,29 @@ DOC_SCREENS = {
 }
 
 
+def pixels(path):
+    """A picture's size and pixels, whatever way its file was encoded."""
+    if not os.path.exists(path):
+        return None
+    return subprocess.run(['convert', path, '-depth', '8', 'ppm:-'], stdout=subprocess.PIPE,
+                          stderr=subprocess.DEVNULL).stdout
+
+
 def check_docs(runner, refresh):
-    """Compares the README's pictures with this run's, or puts this run's in their place."""
+    """Compares the README's pictures with this run's, or puts this run's in place of those
+    that differ."""
     docs = os.path.join(runner.root, 'docs')
     stale = []
     for name, source in DOC_SCREENS.items():
         fresh = os.path.join(runner.out, 'screens', source)
         kept = os.path.join(docs, name)
-        if not os.path.exists(fresh):
+        if not os.path.exists(fresh) or pixels(fresh) == pixels(kept):
             continue
-        with open(fresh, 'rb') as a:
-            same = os.path.exists(kept) and open(kept, 'rb').read() == a.read()
         if refresh:
             os.makedirs(docs, exist_ok=True)
             shutil.copy(fresh, kept)
-        elif not same:
+            print(f'e2e: docs/{name} taken anew')
+        else:
             stale.append(name)
     if stale:
         print(f'e2e: the README pictures {", ".join(stale)} differ from this run; '
@@ -464,8 +504,8 @@ def check_docs(runner, refresh):
 def start_display():
     """An X server of its own for each worker, so screenshots never show another scenario."""
     read, write = os.pipe()
-    server = subprocess.Popen(['Xvfb', '-displayfd', str(write), '-screen', '0', '1024x768x24',
-                               '-nolisten', 'tcp'], pass_fds=(write,),
+    server = subprocess.Popen(['Xvfb', '-displayfd', str(write), '-screen', '0', SCREEN,
+                               '-dpi', DPI, '-nolisten', 'tcp'], pass_fds=(write,),
                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     os.close(write)
     number = b''
@@ -491,6 +531,10 @@ def main():
         if not shutil.which(tool):
             print(f'e2e: {tool} is not installed; the end-to-end runs cannot be skipped')
             return 1
+    if not os.path.exists(os.path.join(WINE_FONTS, 'marlett.ttf')):
+        print(f"e2e: Wine's fonts are not in {WINE_FONTS} (package fonts-wine); "
+              'the dialogs would be drawn without them')
+        return 1
     runner = Runner(root, os.path.join(root, 'build', 'e2e'))
     for needed in (runner.setup, runner.driver, runner.medium):
         if not os.path.exists(needed):
