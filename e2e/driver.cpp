@@ -12,6 +12,7 @@
 #include <commctrl.h>
 #include <share.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include "e2e/platform_facts.h"
 
@@ -64,12 +65,19 @@ std::string ClassOf(HWND hwnd) {
 
 bool SetupRunning() { return WaitForSingleObject(g_setup.hProcess, 0) == WAIT_TIMEOUT; }
 
-// Lets the program's thread finish what was posted to it, including any box it opened.
+// Waits until the program's thread has handled everything posted to it so far: it is then idle
+// in its dialog, showing a box, or gone. A marker posted behind the last step tells: a new typing
+// limit for the read-only Caption field, which no one types into and the program never reads.
 void Settle() {
-    for (int i = 0; i < 3; ++i) {
-        Sleep(150);
-        DWORD_PTR ignored;
-        if (g_dialog) SendMessageTimeoutA(g_dialog, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
+    HWND marker = g_dialog ? GetDlgItem(g_dialog, 1010) : nullptr;
+    static WPARAM markers = 0;
+    WPARAM limit = 0x10000 + ++markers;
+    if (!marker || !PostMessageA(marker, EM_SETLIMITTEXT, limit, 0)) return;
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 30000; Sleep(5)) {
+        DWORD_PTR seen = 0;
+        if (!SetupRunning() || !IsWindow(marker)) return;
+        if (SendMessageTimeoutA(marker, EM_GETLIMITTEXT, 0, 0, SMTO_ABORTIFHUNG, 1000, &seen) && seen == limit)
+            return;
     }
 }
 
@@ -94,14 +102,12 @@ BOOL CALLBACK FindTopLevel(HWND hwnd, LPARAM lParam) {
 }
 
 HWND WaitForWindow(const char *title, HWND exclude, DWORD milliseconds) {
-    for (DWORD waited = 0; waited <= milliseconds; waited += 100) {
+    for (DWORD start = GetTickCount();; Sleep(10)) {
         Search s = {g_setup.dwProcessId, exclude, title, nullptr};
         EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&s));
         if (s.found) return s.found;
-        if (!SetupRunning()) return nullptr;
-        Sleep(100);
+        if (!SetupRunning() || GetTickCount() - start > milliseconds) return nullptr;
     }
-    return nullptr;
 }
 
 void SaveScreen(HWND hwnd, const std::string &name) {
@@ -170,6 +176,26 @@ Pixels Capture(HDC source, int left, int top, int width, int height) {
     return p;
 }
 
+// Waits until a window of the program has painted and its picture on the screen holds still,
+// so that what is read from the screen is what a person sees.
+void WaitDrawn(HWND hwnd) {
+    RECT r;
+    // What is left to paint is painted now, in the program's thread, before this returns.
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    DWORD_PTR ignored;
+    SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
+    if (!GetWindowRect(hwnd, &r) || r.right <= r.left || r.bottom <= r.top) return;
+    HDC screen = GetDC(nullptr);
+    Pixels last = Capture(screen, r.left, r.top, r.right - r.left, r.bottom - r.top);
+    for (int looks = 0; looks < 100; ++looks) {
+        Sleep(10);
+        Pixels now = Capture(screen, r.left, r.top, r.right - r.left, r.bottom - r.top);
+        if (now.data == last.data) break;
+        last = now;
+    }
+    ReleaseDC(nullptr, screen);
+}
+
 Pixels DrawnIcon(HICON icon, int size, COLORREF background) {
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
@@ -225,13 +251,16 @@ std::string IconName(HWND iconControl) {
                       {"question", IDI_QUESTION},
                       {"exclamation", IDI_EXCLAMATION},
                       {"asterisk", IDI_ASTERISK}};
+    // The picture is read again for a while if it is not yet recognised.
     std::string best = "unknown";
-    double bestMatch = 0.9;
-    for (const auto &c : candidates) {
-        double match = IconMatch(r, LoadIconA(nullptr, c.id), GetSystemMetrics(SM_CXICON));
-        if (match > bestMatch) {
-            bestMatch = match;
-            best = c.name;
+    for (DWORD start = GetTickCount(); best == "unknown" && GetTickCount() - start < 2000; Sleep(20)) {
+        double bestMatch = 0.9;
+        for (const auto &c : candidates) {
+            double match = IconMatch(r, LoadIconA(nullptr, c.id), GetSystemMetrics(SM_CXICON));
+            if (match > bestMatch) {
+                bestMatch = match;
+                best = c.name;
+            }
         }
     }
     return best;
@@ -247,6 +276,8 @@ bool CaptionShowsProgramIcon(const std::string &exe) {
     GetWindowRect(g_dialog, &r);
     RECT caption = {r.left, r.top, r.left + 3 * size, r.top + 2 * size};
     double match = IconMatch(caption, icon, size);
+    for (DWORD start = GetTickCount(); match <= 0.75 && GetTickCount() - start < 2000; Sleep(20))
+        match = IconMatch(caption, icon, size);
     Report("window.iconmatch=%d%%", static_cast<int>(match * 100));
     DestroyIcon(icon);
     FreeLibrary(module);
@@ -257,6 +288,7 @@ bool CaptionShowsProgramIcon(const std::string &exe) {
 const int ControlIds[] = {1000, 1001, 1002, 1004, 1005, 1006, 1008, 1010, 1011, 1012};
 
 void View(const std::string &name) {
+    WaitDrawn(g_dialog);
     std::string visible;
     for (int id : ControlIds) {
         if (IsWindowVisible(GetDlgItem(g_dialog, id))) {
@@ -331,13 +363,21 @@ BOOL CALLBACK CollectBoxParts(HWND hwnd, LPARAM lParam) {
 }
 
 void Box(bool expected) {
-    HWND box = WaitForWindow(nullptr, g_dialog, expected ? 15000 : 1500);
+    HWND box;
+    if (expected) {
+        box = WaitForWindow(nullptr, g_dialog, 15000);
+    } else {
+        // A box opens within the step that causes it: once the program is idle, a short look
+        // is enough.
+        Settle();
+        box = WaitForWindow(nullptr, g_dialog, 100);
+    }
     if (!box) {
         if (expected) Report("box=none");
         return;
     }
     ++g_boxes;
-    Sleep(300);  // let it paint before its picture is taken
+    WaitDrawn(box);
     char caption[128] = "";
     GetWindowTextA(box, caption, sizeof caption);
     BoxParts parts;
@@ -356,19 +396,40 @@ void Box(bool expected) {
     Settle();
 }
 
-bool WitnessSawRestart(DWORD milliseconds) {
-    for (DWORD waited = 0; waited <= milliseconds; waited += 200) {
-        if (FILE *log = fopen(g_witnessLog.c_str(), "r")) {
-            char line[128];
-            bool seen = false;
-            while (fgets(line, sizeof line, log))
-                if (strstr(line, "WM_QUERYENDSESSION")) seen = true;
-            fclose(log);
-            if (seen) return true;
-        }
-        Sleep(200);
+bool WitnessSawRestart() {
+    if (FILE *log = fopen(g_witnessLog.c_str(), "r")) {
+        char line[128];
+        bool seen = false;
+        while (fgets(line, sizeof line, log))
+            if (strstr(line, "WM_QUERYENDSESSION")) seen = true;
+        fclose(log);
+        return seen;
     }
     return false;
+}
+
+// Whether Wine's session-end helper is at work: a restart request starts it and it then queries
+// every window, the witness's among them.
+bool EndingSession() {
+    HANDLE all = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    bool found = false;
+    for (BOOL more = Process32First(all, &entry); more && !found; more = Process32Next(all, &entry))
+        found = _stricmp(entry.szExeFile, "wineboot.exe") == 0;
+    CloseHandle(all);
+    return found;
+}
+
+// A restart was requested if the witness was asked to end the session. The request is made
+// before the program goes idle, so without the helper at work a short look decides "no".
+bool RestartRequested(bool expected) {
+    if (!expected) Settle();
+    for (DWORD start = GetTickCount(), bound = expected ? 20000 : 200;; Sleep(10)) {
+        if (WitnessSawRestart()) return true;
+        if (!expected && EndingSession()) bound = 20000;
+        if (GetTickCount() - start > bound) return false;
+    }
 }
 
 // The files the medium holds, so that an installed file can be named by its source.
@@ -524,12 +585,11 @@ bool StartWitness() {
     if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                         &g_witness))
         return false;
-    for (int i = 0; i < 100; ++i) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 10000; Sleep(10)) {
         if (FILE *log = fopen(g_witnessLog.c_str(), "r")) {
             fclose(log);
             return true;
         }
-        Sleep(100);
     }
     return false;
 }
@@ -549,7 +609,9 @@ bool StartSetup(const std::string &exe) {
         Report("launch=no dialog");
         return false;
     }
+    WaitForInputIdle(g_setup.hProcess, 10000);
     Settle();
+    WaitDrawn(g_dialog);
     Report("launch=ok at %lu ms", static_cast<unsigned long>(GetTickCount() - g_started));
     return true;
 }
@@ -604,9 +666,9 @@ int main(int argc, char **argv) {
         } else if (step == "window") {
             WindowFacts();
         } else if (step == "restart") {
-            Report("%s=%s", Named("restart").c_str(), WitnessSawRestart(20000) ? "yes" : "no");
+            Report("%s=%s", Named("restart").c_str(), RestartRequested(true) ? "yes" : "no");
         } else if (step == "no-restart") {
-            Report("%s=%s", Named("restart").c_str(), WitnessSawRestart(2000) ? "yes" : "no");
+            Report("%s=%s", Named("restart").c_str(), RestartRequested(false) ? "yes" : "no");
         } else if (step == "relaunch") {
             // The machine has restarted: the program is started again from the medium.
             if (SetupRunning()) TerminateProcess(g_setup.hProcess, 1);
