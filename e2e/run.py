@@ -13,6 +13,7 @@ import hashlib
 import os
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import threading
@@ -189,8 +190,37 @@ def read_registry(path, hive, into):
             into[key][name.lower()] = data
 
 
-def snapshot(prefix, drive_d):
-    """The machine's files (by content) and registry (by value), to compare before and after."""
+def digest(path):
+    with open(path, 'rb') as f:
+        return hashlib.sha1(f.read()).hexdigest()
+
+
+class FileState:
+    """A file as a snapshot finds it: size, time and identity; its bytes are read only when
+    those do not settle whether it changed."""
+
+    def __init__(self, path, info):
+        self.path, self.size, self.mtime = path, info.st_size, info.st_mtime_ns
+        self.identity = (info.st_dev, info.st_ino)
+        self.digest, self.copy = None, None  # the bytes' hash, or where they can be read later
+
+    def same_as(self, before, shared):
+        if (self.identity, self.size, self.mtime) == (before.identity, before.size, before.mtime):
+            return True
+        if before.identity in shared and self.identity == before.identity:
+            return False  # written through to the template: the end-of-run check names it too
+        if self.size != before.size:
+            return False
+        if not before.digest:
+            before.digest = digest(before.copy or before.path)
+        return digest(self.path) == before.digest
+
+
+def snapshot(prefix, drive_d, template=None, shared=()):
+    """The machine's files (by size, time and identity) and registry (by value), to compare
+    before and after. Files shared with the template are not read: the runner checks those once,
+    at the end. The before-snapshot (the one given the template) pins each file's bytes: as its
+    template copy's, where it is shared or has the copy's size and time, or else by hashing it."""
     files, registry = {}, {}
     for base, letter in ((os.path.join(prefix, 'drive_c'), 'c:'), (drive_d, 'd:')):
         for root, dirs, names in os.walk(base):
@@ -202,14 +232,25 @@ def snapshot(prefix, drive_d):
                 full = os.path.join(root, n)
                 if os.path.islink(full):
                     continue
-                with open(full, 'rb') as f:
-                    files[(letter + rel + '\\' + n).lower()] = hashlib.sha1(f.read()).hexdigest()
+                state = FileState(full, os.stat(full))
+                if template:
+                    copied = os.path.join(template, os.path.relpath(full, prefix))
+                    try:
+                        info = os.stat(copied)
+                        same = (info.st_size, info.st_mtime_ns) == (state.size, state.mtime)
+                    except OSError:
+                        same = False
+                    if same or state.identity in shared:
+                        state.copy = copied
+                    else:
+                        state.digest = digest(full)
+                files[(letter + rel + '\\' + n).lower()] = state
     read_registry(os.path.join(prefix, 'system.reg'), 'HKLM', registry)
     read_registry(os.path.join(prefix, 'user.reg'), 'HKCU', registry)
     return files, registry
 
 
-def differences(before, after):
+def differences(before, after, shared=()):
     found = []
     for kind, old, new in (('file', before[0], after[0]), ('key', before[1], after[1])):
         for name in sorted(set(old) | set(new)):
@@ -217,13 +258,67 @@ def differences(before, after):
                 found.append(f'{kind} {name} removed')
             elif name not in old:
                 found.append(f'{kind} {name} added')
-            elif kind == 'file' and old[name] != new[name]:
+            elif kind == 'file' and 'folder' in (old[name], new[name]):
+                if old[name] != new[name]:
+                    found.append(f'file {name} changed')
+            elif kind == 'file' and not new[name].same_as(old[name], shared):
                 found.append(f'file {name} changed')
             elif kind == 'key':
                 for value in sorted(set(old[name]) | set(new[name])):
                     if old[name].get(value) != new[name].get(value):
                         found.append(f'value {name}\\{value} = {new[name].get(value, "(none)")}')
     return [d for d in found if os.environ.get('E2E_NOISE') or not any(p.search(d) for p in WINE_NOISE)]
+
+
+def process_name(pid):
+    """A running process's name, or None once it has ended."""
+    try:
+        with open(f'/proc/{pid}/stat') as f:
+            stat = f.read()
+    except OSError:
+        return None
+    return None if stat[stat.rindex(')') + 2] == 'Z' else stat[stat.index('(') + 1:stat.rindex(')')]
+
+
+def machine_processes(prefix):
+    """The running processes of one Wine machine, its server among them: those started with its
+    WINEPREFIX."""
+    mark = b'\0WINEPREFIX=' + prefix.encode() + b'\0'
+    found = {}
+    for pid in map(int, filter(str.isdigit, os.listdir('/proc'))):
+        try:
+            with open(f'/proc/{pid}/environ', 'rb') as f:
+                if mark not in b'\0' + f.read():
+                    continue
+        except OSError:
+            continue
+        name = process_name(pid)
+        if name:
+            found[pid] = name
+    return found
+
+
+def end_machine(prefix, env):
+    """Ends a scenario's Wine machine with its registry written to disk for the after-snapshot.
+    Told to stop (SIGINT), the server ends every process of the machine, writes the registry and
+    exits, in about half a second; waiting for it to go by itself (`wineserver -w`) takes 3 s,
+    most of it Wine's services winding down and the server lingering."""
+    servers = [pid for pid, name in machine_processes(prefix).items()
+               if name.startswith('wineserver')]
+    for pid in servers:
+        os.kill(pid, signal.SIGINT)
+    deadline = time.time() + 30
+    while any(process_name(pid) for pid in servers) and time.time() < deadline:
+        time.sleep(0.01)
+    if not servers or time.time() >= deadline:
+        subprocess.run(['wineserver', '-k'], env=env)
+        subprocess.run(['wineserver', '-w'], env=env, timeout=60)
+    # A launcher may be caught on its way out; nothing of the machine outlives its scenario.
+    for pid in machine_processes(prefix):
+        try:
+            os.kill(pid, signal.SIGKILL)
+        except OSError:
+            pass
 
 
 class Runner:
@@ -261,14 +356,14 @@ class Runner:
         self.shared_state = self.shared_files()
 
     def shared_files(self):
-        """Size and time of every file the machines share with the template."""
+        """Size and time of every file the machines share with the template, by its identity."""
         state = {}
         for root, _, names in os.walk(self.template):
             for name in names:
                 path = os.path.join(root, name)
                 if is_shared(path):
                     info = os.stat(path)
-                    state[path] = (info.st_size, info.st_mtime_ns)
+                    state[(info.st_dev, info.st_ino)] = (path, info.st_size, info.st_mtime_ns)
         return state
 
     def copy_template(self, prefix):
@@ -354,7 +449,8 @@ class Runner:
         screens = os.path.join(folder, 'screens')
         os.makedirs(screens)
         report = os.path.join(folder, 'report.txt')
-        before = snapshot(prefix, os.path.join(folder, 'd'))
+        before = snapshot(prefix, os.path.join(folder, 'd'), self.template, self.shared_state)
+        times = {'prepare': time.time()}
         subprocess.run(['wineserver', '-p1'], env=env, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL)
         command = ['wine', self.driver, windows_path(report), windows_path(screens),
@@ -365,12 +461,9 @@ class Runner:
                 subprocess.run(command, env=env, stdout=log, stderr=log, timeout=timeout)
             except subprocess.TimeoutExpired:
                 problems.append(f'hung after {timeout} s')
-        if problems:
-            subprocess.run(['wineserver', '-k'], env=env)
-        try:
-            subprocess.run(['wineserver', '-w'], env=env, timeout=60)
-        except subprocess.TimeoutExpired:
-            subprocess.run(['wineserver', '-k'], env=env)
+        times['wine'] = time.time()
+        end_machine(prefix, env)
+        times['end'] = time.time()
         lines = open(report, encoding='latin-1').read().splitlines() if os.path.exists(report) else []
         if problems:
             problems[0] += f'; last thing seen: {lines[-1] if lines else "nothing"}'
@@ -378,8 +471,9 @@ class Runner:
         for line in lines:
             key, _, value = line.partition('=')
             seen[key] = value
-        changes = differences(before, snapshot(prefix, os.path.join(folder, 'd')))
+        changes = differences(before, snapshot(prefix, os.path.join(folder, 'd')), self.shared_state)
         seen['changes'] = ', '.join(changes) if changes else 'none'
+        times['snapshot'] = time.time()
         with open(os.path.join(folder, 'changes.txt'), 'w') as f:
             f.write('\n'.join(changes) + '\n')
         if seen.get('done') != 'yes' and not problems:
@@ -388,6 +482,13 @@ class Runner:
             if seen.get(key) != value:
                 problems.append(f'{key}: expected {value!r}, saw {seen.get(key)!r}')
         self.save_screens(scenario, screens)
+        times['screens'] = time.time()
+        with open(os.path.join(folder, 'times.txt'), 'w') as f:
+            # Where the scenario's time went, for whoever makes the suite faster.
+            last = started
+            for phase, at in times.items():
+                f.write(f'{phase}={at - last:.3f}\n')
+                last = at
         if not os.environ.get('E2E_KEEP'):
             # Keep what tells the story (report, log, changes); a machine per scenario would
             # fill the disk. E2E_KEEP=1 keeps them for a look inside.
