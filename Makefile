@@ -4,12 +4,24 @@ WINVER ?= win98
 JOBS ?= 2
 DRIVERS ?= medium/sample
 
-.PHONY: run test deps build host host-asan win32 win64 check-binaries medium medium-tests e2e docs clean
+.PHONY: run test test-clock deps build host host-asan win32 win64 check-binaries medium medium-tests e2e docs clean
+
+# Each step adds its time to its phase (build/times/PHASE, in ms); `make test` ends with one line
+# of the phases' times.
+TIMES := build/times
+clock-start = @mkdir -p $(TIMES) && date +%s%N >$(TIMES)/$@.start
+clock-stop = @echo $$(( ($$(date +%s%N) - $$(cat $(TIMES)/$@.start)) / 1000000 )) >>$(TIMES)/$(1)
 
 run: deps win64 medium
 	python3 e2e/run.py --root . --demo $(WINVER)
 
-test: deps host host-asan win32 win64 check-binaries medium-tests e2e
+test: test-clock deps host host-asan win32 win64 check-binaries medium-tests e2e
+	@cd $(TIMES) && printf 'make test: host %s s, asan %s s, windows builds %s s, medium %s s, e2e %s s\n' \
+	    $$(for phase in host asan windows medium e2e; do \
+	        cat $$phase 2>/dev/null | awk '{t += $$1} END {printf "%.0f\n", t / 1000}'; done)
+
+test-clock:
+	@rm -rf $(TIMES)
 
 deps:
 	@bash scripts/install-deps.sh
@@ -18,33 +30,45 @@ build: host host-asan win32 win64
 
 # Each build is its preset's configure, build and test (CMakePresets.json).
 host host-asan: deps
+	$(clock-start)
 	cmake --preset $@ >/dev/null
 	cmake --build --preset $@ -j$(JOBS)
 	@find build/$@ -name '*.gcda' -delete
 	ctest --preset $@ -j$(JOBS)
 	@cd build/$@ && ctest -R InstallThenUninstallGivesBackTheOtherLines --verbose | grep 'round trips'
 	@if [ $@ = host ]; then $(COVERAGE); fi
+	$(call clock-stop,$(if $(filter host,$@),host,asan))
 
 # Which lines of the actions and procedures the host tests executed.
 COVERAGE = gcovr --root . --filter actions/ --filter procedures/ build/host | sed -n '/^File/,$$p'
 
 win32 win64: deps
+	$(clock-start)
 	cmake --preset $@ >/dev/null
 	cmake --build --preset $@ -j$(JOBS)
 	ctest --preset $@
+	$(call clock-stop,windows)
 
 check-binaries: win32 win64
+	$(clock-start)
 	bash scripts/check-binaries.sh
+	$(call clock-stop,windows)
 
 # The installation medium as it ships, from the drivers in DRIVERS.
 medium: deps host win32
+	$(clock-start)
 	bash scripts/make-medium.sh $(DRIVERS)
+	$(call clock-stop,medium)
 
 medium-tests: deps host win32
+	$(clock-start)
 	bash scripts/test-medium.sh
+	$(call clock-stop,medium)
 
 e2e: deps host win64 medium
+	$(clock-start)
 	ctest --preset e2e
+	$(call clock-stop,e2e)
 
 # The README's pictures, taken anew by the end-to-end runs.
 docs: deps host win64 medium
