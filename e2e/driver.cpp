@@ -79,6 +79,7 @@ void Settle() {
         if (SendMessageTimeoutA(marker, EM_GETLIMITTEXT, 0, 0, SMTO_ABORTIFHUNG, 1000, &seen) && seen == limit)
             return;
     }
+    Report("busy=the program did not come back to its messages within 30 s");
 }
 
 struct Search {
