@@ -233,8 +233,9 @@ def snapshot(prefix, drive_d, template=None, shared=()):
                 if os.path.islink(full):
                     continue
                 state = FileState(full, os.stat(full))
-                if template:
-                    copied = os.path.join(template, os.path.relpath(full, prefix))
+                if template:  # the template has drive C: only
+                    copied = os.path.join(template, os.path.relpath(full, prefix)) \
+                        if letter == 'c:' else ''
                     try:
                         info = os.stat(copied)
                         same = (info.st_size, info.st_mtime_ns) == (state.size, state.mtime)
