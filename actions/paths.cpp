@@ -56,7 +56,9 @@ int CopyIfPresent() {
     // Opened without any sharing restriction, so the copy below can read it too.
     FILE *source = _fsopen(SourcePath, "r", _SH_DENYNO);
     if (!source) return 0;
-    CopyFileA(SourcePath, DestinationPath, TRUE);
+    int copy = CopyDone;
+    if (!CopyFileA(SourcePath, DestinationPath, TRUE))
+        copy = GetLastError() == ERROR_FILE_EXISTS ? CopyKept : CopyRefused;
     fclose(source);
-    return 1;
+    return copy;
 }

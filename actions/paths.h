@@ -27,9 +27,10 @@ int LoadSystemDirectory();
 enum { ProgramsFolderTooLong = -1, ProgramsFolderUnknown = 0, ProgramsFolderFound = 1 };
 int LoadProgramsFolder();
 
-// Copies SourcePath to DestinationPath unless the destination exists. 0 when the source
-// cannot be opened for reading (nothing is attempted); 1 otherwise, whether or not the copy
-// itself worked.
+// Copies SourcePath to DestinationPath unless the destination exists. CopySourceMissing (0)
+// when the source cannot be opened for reading (nothing is attempted); otherwise what became
+// of the copy. The install judges the step by whether the destination is there afterwards.
+enum { CopySourceMissing = 0, CopyDone = 1, CopyKept = 2, CopyRefused = 3 };
 int CopyIfPresent();
 
 #endif

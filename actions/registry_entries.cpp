@@ -2,13 +2,14 @@
 
 #include "platform/platform.h"
 
+const char ZivServiceKey[] = "SYSTEM\\CurrentControlSet\\Services\\ZIV";
+const char ScvxdEntryKey[] = "System\\CurrentControlSet\\Services\\VxD\\SCVXD";
+
 namespace {
 
 const char ServicesKey[] = "SYSTEM\\CurrentControlSet\\Services";
-const char ZivKey[] = "SYSTEM\\CurrentControlSet\\Services\\ZIV";
 const char ZivName[] = "ZIV";
 const char VxdKey[] = "System\\CurrentControlSet\\Services\\VxD";
-const char ScvxdKey[] = "System\\CurrentControlSet\\Services\\VxD\\SCVXD";
 const char ScvxdName[] = "SCVXD";
 const char ScvxdFile[] = "Scsidrv.vxd";
 
@@ -16,8 +17,9 @@ const DWORD ServiceErrorNormal = 1;
 const DWORD ServiceKernelDriver = 1;
 const DWORD ServiceBootStart = 0;
 
-void SetDword(HKEY key, const char *name, DWORD value) {
-    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&value), sizeof value);
+bool SetDword(HKEY key, const char *name, DWORD value) {
+    return RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&value), sizeof value) ==
+           ERROR_SUCCESS;
 }
 
 // Deletes every subkey of `key`, depth first. A subkey that stays is stepped over.
@@ -60,36 +62,38 @@ const char *DeleteKeyWithValues(const char *path, const char *const *values, int
 
 }  // namespace
 
-void WriteZivService() {
+int WriteZivService() {
     HKEY key;
-    if (RegCreateKeyA(HKEY_LOCAL_MACHINE, ZivKey, &key) != ERROR_SUCCESS) return;
-    SetDword(key, "ErrorControl", ServiceErrorNormal);
-    SetDword(key, "Type", ServiceKernelDriver);
-    SetDword(key, "Start", ServiceBootStart);
+    if (RegCreateKeyA(HKEY_LOCAL_MACHINE, ZivServiceKey, &key) != ERROR_SUCCESS) return 0;
+    bool written = SetDword(key, "ErrorControl", ServiceErrorNormal);
+    written &= SetDword(key, "Type", ServiceKernelDriver);
+    written &= SetDword(key, "Start", ServiceBootStart);
     RegCloseKey(key);
+    return written;
 }
 
 const char *DeleteZivService() {
     static const char *const values[] = {"ErrorControl", "Type", "Start"};
-    return DeleteKeyWithValues(ZivKey, values, 3, ServicesKey, ZivName);
+    return DeleteKeyWithValues(ZivServiceKey, values, 3, ServicesKey, ZivName);
 }
 
-void WriteScvxdKey() {
+int WriteScvxdKey() {
     HKEY key;
-    if (RegCreateKeyA(HKEY_LOCAL_MACHINE, ScvxdKey, &key) != ERROR_SUCCESS) return;
+    if (RegCreateKeyA(HKEY_LOCAL_MACHINE, ScvxdEntryKey, &key) != ERROR_SUCCESS) return 0;
     // One byte, not a number: the Windows 95 family reads Start of a VxD as a byte.
     const BYTE start = 0;
-    RegSetValueExA(key, "Start", 0, REG_BINARY, &start, 1);
+    bool written = RegSetValueExA(key, "Start", 0, REG_BINARY, &start, 1) == ERROR_SUCCESS;
     char file[sizeof ScvxdFile];
     memcpy(file, ScvxdFile, sizeof ScvxdFile);
-    RegSetValueExA(key, "StaticVxD", 0, REG_SZ, reinterpret_cast<const BYTE *>(file),
-                   static_cast<DWORD>(strlen(file) + 1));
+    written &= RegSetValueExA(key, "StaticVxD", 0, REG_SZ, reinterpret_cast<const BYTE *>(file),
+                              static_cast<DWORD>(strlen(file) + 1)) == ERROR_SUCCESS;
     RegCloseKey(key);
+    return written;
 }
 
 const char *DeleteScvxdKey() {
     static const char *const values[] = {"StaticVxD", "Start"};
-    return DeleteKeyWithValues(ScvxdKey, values, 2, VxdKey, ScvxdName);
+    return DeleteKeyWithValues(ScvxdEntryKey, values, 2, VxdKey, ScvxdName);
 }
 
 const char *DeleteOwnKey(const char *path) {

@@ -1,11 +1,16 @@
 // The registry entries that make the card's drivers known to Windows: the ZIV kernel-driver
 // service on NT 4 and 2000, the SCVXD static VxD on the Windows 95 family. They are written as
-// far as the system allows; a deletion says whether the key is gone.
+// far as the system allows, and the procedures go on either way: a write answers 1 when its
+// entry was written whole, 0 otherwise; a deletion says whether the key is gone.
 #ifndef SETUP_ACTIONS_REGISTRY_ENTRIES_H
 #define SETUP_ACTIONS_REGISTRY_ENTRIES_H
 
-void WriteZivService();
-void WriteScvxdKey();
+// The two entries' keys under HKEY_LOCAL_MACHINE.
+extern const char ZivServiceKey[];
+extern const char ScvxdEntryKey[];
+
+int WriteZivService();
+int WriteScvxdKey();
 
 // Each deletes its key whole, subkeys first (NT refuses a key that has any). The answer is
 // null when the key is gone, otherwise the key's path under HKEY_LOCAL_MACHINE.

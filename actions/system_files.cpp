@@ -137,8 +137,8 @@ bool RewriteConfigSys(const char *path, bool adding, bool &loaderSeen) {
     return false;
 }
 
-void WritePagingSetting(const char *key, const char *value) {
-    WritePrivateProfileStringA(PagingSection, key, value, ProfileFile);
+bool WritePagingSetting(const char *key, const char *value) {
+    return WritePrivateProfileStringA(PagingSection, key, value, ProfileFile);
 }
 
 // What the settings held before this process moved the swap file.
@@ -174,52 +174,57 @@ int RemoveConfigSysLine() {
     return RewriteConfigSys(SourcePath, false, loaderSeen) || !loaderSeen;
 }
 
-void MovePagingToDriveD() {
+int MovePagingToDriveD() {
     PagingMoved = false;
     // Room for all 26 drive strings and the closing zero.
     char drives[26 * 4 + 1];
     memset(drives, 0, sizeof drives);
     DWORD length = GetLogicalDriveStringsA(sizeof drives, drives);
-    if (length == 0 || length >= sizeof drives) return;
+    if (length == 0 || length >= sizeof drives) return PagingNotMoved;
     bool found = false;
     for (const char *drive = drives; *drive; drive += strlen(drive) + 1)
         if ((drive[0] == 'd' || drive[0] == 'D') && drive[1] == ':') found = true;
-    if (!found || GetDriveTypeA(DriveD) != DRIVE_FIXED) return;
+    if (!found || GetDriveTypeA(DriveD) != DRIVE_FIXED) return PagingNotMoved;
     DWORD sectorsPerCluster, bytesPerSector, freeClusters, totalClusters;
     if (!GetDiskFreeSpaceA(DriveD, &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters))
-        return;
+        return PagingNotMoved;
     ULONGLONG freeKilobytes = static_cast<ULONGLONG>(bytesPerSector) * sectorsPerCluster * freeClusters >> 10;
-    if (freeKilobytes <= PagingFileKilobytes) return;
+    if (freeKilobytes <= PagingFileKilobytes) return PagingNotMoved;
     RememberPagingSettings();
     PagingMoved = true;
-    for (int i = 0; i < 2; ++i) WritePagingSetting(PagingKeys[i], PagingValues[i]);
+    bool written = true;
+    for (int i = 0; i < 2; ++i) written &= WritePagingSetting(PagingKeys[i], PagingValues[i]);
+    return written;
 }
 
 void ClearPagingSettings() {
     for (const char *key : PagingKeys) WritePagingSetting(key, " ");
 }
 
-void RecordPagingSettings(HKEY marker) {
+int RecordPagingSettings(HKEY marker) {
     // A marker that has its record already is from an earlier run of this process, whose
     // restart did not take place: that run saw the settings before they were moved.
     DWORD type, size = 0;
-    if (RegQueryValueExA(marker, SwapFileMovedValue, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) return;
+    if (RegQueryValueExA(marker, SwapFileMovedValue, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) return 1;
     DWORD moved = PagingMoved ? 1 : 0;
-    RegSetValueExA(marker, SwapFileMovedValue, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&moved), sizeof moved);
+    bool written = RegSetValueExA(marker, SwapFileMovedValue, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&moved),
+                                  sizeof moved) == ERROR_SUCCESS;
     for (int i = 0; i < 2; ++i)
         if (PagingMoved && PreviousPresent[i])
-            RegSetValueExA(marker, PagingKeys[i], 0, REG_SZ, reinterpret_cast<const BYTE *>(PreviousValues[i]),
-                           static_cast<DWORD>(strlen(PreviousValues[i]) + 1));
+            written &= RegSetValueExA(marker, PagingKeys[i], 0, REG_SZ,
+                                      reinterpret_cast<const BYTE *>(PreviousValues[i]),
+                                      static_cast<DWORD>(strlen(PreviousValues[i]) + 1)) == ERROR_SUCCESS;
+    return written;
 }
 
-void RestorePagingSettings(HKEY marker) {
+int RestorePagingSettings(HKEY marker) {
     DWORD moved = 0, type = REG_NONE, size = sizeof moved;
     if (!marker || RegQueryValueExA(marker, SwapFileMovedValue, nullptr, &type, reinterpret_cast<BYTE *>(&moved),
                                     &size) != ERROR_SUCCESS) {
         ClearPagingSettings();
-        return;
+        return PagingBlanked;
     }
-    if (!moved) return;
+    if (!moved) return PagingLeftAlone;
     bool anyPresent = false;
     for (const char *key : PagingKeys) {
         char value[PathBufferSize];
@@ -236,4 +241,5 @@ void RestorePagingSettings(HKEY marker) {
     char names[4];
     if (!anyPresent && GetPrivateProfileStringA(PagingSection, nullptr, "", names, sizeof names, ProfileFile) == 0)
         WritePagingSetting(nullptr, nullptr);
+    return PagingRestored;
 }

@@ -13,6 +13,19 @@ CSetupApp::CSetupApp() = default;
 CSetupApp::~CSetupApp() = default;
 
 BOOL CSetupApp::InitInstance() {
+    SetupCommand command;
+    ParseCommandLine(GetCommandLineA(), command);
+    m_nExitCode = ExitDone;
+    if (command.action == CommandInstall || command.action == CommandUninstall) {
+        m_nExitCode = RunUnattended(command);
+        return FALSE;
+    }
+    if (command.action != CommandDialog) {
+        bool help = command.action == CommandHelp;
+        ::MessageBoxA(nullptr, Usage, "Setup", MB_OK | (help ? MB_ICONASTERISK : MB_ICONHAND));
+        if (!help) m_nExitCode = ExitBadArguments;
+        return FALSE;
+    }
     CSetupDlg dlg;
     m_pMainWnd = &dlg;
     dlg.DoModal();

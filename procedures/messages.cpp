@@ -26,7 +26,12 @@ const char UninstallSucceeded[] = "Uninstall OK !! System will be restart ......
 const char *NamingPath(const char *prefix, const char *path) {
     // Room for the longer prefix and any path that fits a path buffer.
     static char text[sizeof CannotRemovePrefix + PathBufferSize];
-    snprintf(text, sizeof text, "%s%s", prefix, path);
+    // Copied, not formatted: the C runtime's formatting would double the program's size.
+    size_t length = strlen(prefix), pathLength = strlen(path);
+    if (pathLength > sizeof text - 1 - length) pathLength = sizeof text - 1 - length;
+    memcpy(text, prefix, length);
+    memcpy(text + length, path, pathLength);
+    text[length + pathLength] = '\0';
     return text;
 }
 

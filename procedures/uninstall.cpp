@@ -1,19 +1,22 @@
-// The uninstall sequence behind "Uninstall": everything the install placed for the detected
-// Windows family goes, then the installed marker, the success message and the restart.
+// The uninstall sequence behind "Uninstall" and /uninstall: everything the install placed for
+// the detected Windows family goes, then the installed marker, the success message and the
+// restart.
 #include "actions/paths.h"
 #include "actions/registry_entries.h"
-#include "actions/restart.h"
 #include "actions/system_files.h"
 #include "app/run_state.h"
 #include "app/setup_dlg.h"
 #include "platform/platform.h"
 #include "probe/probes.h"
 #include "procedures/messages.h"
+#include "procedures/report.h"
 
 namespace {
 
 const char ToolFolder[] = "c:\\ltdrv";
 const char ConfigSys[] = "C:\\CONFIG.SYS";
+const char DeleteStep[] = "Delete";
+const char DeleteKeyStep[] = "Delete with subkeys HKLM key";
 
 // The first file or key of the program's that is still there after its deletion; empty while
 // there is none.
@@ -24,90 +27,126 @@ void NoteLeftover(const char *path) {
 }
 
 // Deletes a file and notes it if it is still there. A file that was absent is no failure.
-void Remove(const char *path) {
-    DeleteFileA(path);
-    if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) NoteLeftover(path);
+void Remove(CSetupReport &report, const char *path) {
+    bool deleted = DeleteFileA(path);
+    bool left = GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+    if (left) NoteLeftover(path);
+    report.Step(DeleteStep, path, nullptr, left ? StepRefused : deleted ? StepDone : StepAbsent);
 }
 
 // Removes the system directory's `suffix`; passed over when that path cannot be formed whole.
-void RemoveInSystemDirectory(const char *suffix) {
-    if (LoadSystemDirectory() && AppendToPath(SystemDirectory, suffix)) Remove(SystemDirectory);
+void RemoveInSystemDirectory(CSetupReport &report, const char *suffix) {
+    if (LoadSystemDirectory() && AppendToPath(SystemDirectory, suffix))
+        Remove(report, SystemDirectory);
+    else
+        report.Step(DeleteStep, suffix, nullptr, StepPathTooLong);
 }
 
 // Removes the Programs folder's `name`; passed over when the shell cannot say which folder that
 // is, so that nothing of that name elsewhere (the medium's own launcher) is touched.
-void RemoveInProgramsFolder(const char *name) {
-    if (LoadProgramsFolder() == ProgramsFolderFound && AppendToPath(ProgramsFolder, name))
-        Remove(ProgramsFolder);
+void RemoveInProgramsFolder(CSetupReport &report, const char *name) {
+    int folder = LoadProgramsFolder();
+    if (folder == ProgramsFolderFound && AppendToPath(ProgramsFolder, name))
+        Remove(report, ProgramsFolder);
+    else
+        report.Step(DeleteStep, name, nullptr,
+                    folder == ProgramsFolderUnknown ? StepNoProgramsFolder : StepPathTooLong);
+}
+
+// Deletes one of the program's own keys with its subkeys, and notes it if it stays.
+void RemoveKey(CSetupReport &report, const char *path, const char *left) {
+    NoteLeftover(left);
+    report.Step(DeleteKeyStep, path, nullptr, left ? StepRefused : StepDone);
 }
 
 // Gives SYSTEM.INI back the swap-file settings that the marker recorded at the install.
-void RestoreSwapFileSettings() {
+void RestoreSwapFileSettings(CSetupReport &report) {
     HKEY marker;
     bool opened = RegOpenKeyA(HKEY_LOCAL_MACHINE, InstalledMarkerKey, &marker) == ERROR_SUCCESS;
-    RestorePagingSettings(opened ? marker : nullptr);
+    int restored = RestorePagingSettings(opened ? marker : nullptr);
     if (opened) RegCloseKey(marker);
+    report.Step("Restore the swap file settings in", "system.ini", nullptr,
+                restored == PagingRestored  ? StepDone
+                : restored == PagingBlanked ? StepBlankedWithoutRecord
+                                            : StepSwapFileNotMoved);
+}
+
+bool RemoveLoaderLines(CSetupReport &report) {
+    bool removed = RemoveConfigSysLine();
+    report.Step("Remove the driver-loader lines from", ConfigSys, nullptr, removed ? StepDone : StepUnchanged);
+    return removed;
 }
 
 // Everything after the loader line of CONFIG.SYS.
-void UninstallWindows95Family() {
-    Remove("c:\\ltdrv\\95drv.exe");
-    Remove("c:\\ltdrv\\Vave_R.exe");
-    RemoveInProgramsFolder("\\RizoZezu.lnk");
+void UninstallWindows95Family(CSetupReport &report) {
+    Remove(report, "c:\\ltdrv\\95drv.exe");
+    Remove(report, "c:\\ltdrv\\Vave_R.exe");
+    RemoveInProgramsFolder(report, "\\RizoZezu.lnk");
     // The same driver name whichever interface it was installed for.
-    RemoveInSystemDirectory("\\iosubsys\\95drv.vxd");
-    RemoveInSystemDirectory("\\SCSIDRV.VXD");
-    RemoveInSystemDirectory("\\SCSIDRV.SYS");
-    RestoreSwapFileSettings();
-    NoteLeftover(DeleteScvxdKey());
+    RemoveInSystemDirectory(report, "\\iosubsys\\95drv.vxd");
+    RemoveInSystemDirectory(report, "\\SCSIDRV.VXD");
+    RemoveInSystemDirectory(report, "\\SCSIDRV.SYS");
+    RestoreSwapFileSettings(report);
+    RemoveKey(report, ScvxdEntryKey, DeleteScvxdKey());
 }
 
-void UninstallNtFamily() {
-    RemoveInSystemDirectory("\\drivers\\ZIV.sys");
-    RemoveInProgramsFolder("\\RizoZezu.exe");
-    NoteLeftover(DeleteZivService());
-    Remove("c:\\ltdrv\\vave_r.exe");
+void UninstallNtFamily(CSetupReport &report) {
+    RemoveInSystemDirectory(report, "\\drivers\\ZIV.sys");
+    RemoveInProgramsFolder(report, "\\RizoZezu.exe");
+    RemoveKey(report, ZivServiceKey, DeleteZivService());
+    Remove(report, "c:\\ltdrv\\vave_r.exe");
 }
 
 }  // namespace
 
-void CSetupDlg::RunUninstall() {
+int UninstallDriverSet(CSetupReport &report) {
     Leftover[0] = '\0';
+    bool refused = false;
     switch (WindowsVersionCode) {
     case VersionWindows95:
     case VersionWindows98:
     case VersionWindowsMe:
-        if (!RemoveConfigSysLine()) {
+        if (!RemoveLoaderLines(report)) {
             // Nothing else is touched: the machine stays installed, and a later run can finish.
-            ShowError(*this, NamingPath(CannotWritePrefix, ConfigSys));
+            report.Failure(NamingPath(CannotWritePrefix, ConfigSys));
             SetupFailed = -1;
-            return;
+            return SetupStepFailed;
         }
-        UninstallWindows95Family();
+        UninstallWindows95Family(report);
         break;
     case VersionNt4:
     case VersionNt4Workstation:
-        UninstallNtFamily();
-        // In use while Windows runs: tried, never reported.
-        DeleteFileA("d:\\pagefile.sys");
+        UninstallNtFamily(report);
+        // In use while Windows runs: tried and logged, never held against the uninstall.
+        report.Step(DeleteStep, "d:\\pagefile.sys", nullptr, FileResult(DeleteFileA("d:\\pagefile.sys")));
         break;
     case VersionWindows2000:
-    case VersionWindows2000Professional: UninstallNtFamily(); break;
+    case VersionWindows2000Professional: UninstallNtFamily(report); break;
     default:
-        ShowError(*this, RefusalFor(WindowsVersionCode));
+        report.Failure(RefusalFor(WindowsVersionCode));
         SetupFailed = -1;
+        refused = true;
         break;
     }
     // Only an emptied folder goes; anything else put there keeps it.
-    RemoveDirectoryA(ToolFolder);
-    if (SetupFailed != 0) return;
+    report.Step("Remove folder", ToolFolder, nullptr, FileResult(RemoveDirectoryA(ToolFolder)));
+    if (SetupFailed != 0) return refused ? SetupRefused : SetupEndedSilently;
     // The marker goes only with everything else, so that the next start offers Uninstall again.
-    if (!Leftover[0]) NoteLeftover(DeleteOwnKey(InstalledMarkerKey));
+    if (Leftover[0])
+        report.Step(DeleteKeyStep, InstalledMarkerKey, nullptr, StepMarkerKept);
+    else
+        RemoveKey(report, InstalledMarkerKey, DeleteOwnKey(InstalledMarkerKey));
     if (Leftover[0]) {
-        ShowError(*this, NamingPath(CannotRemovePrefix, Leftover));
+        report.Failure(NamingPath(CannotRemovePrefix, Leftover));
         SetupFailed = -1;
-        return;
+        return SetupStepFailed;
     }
-    MessageBox(UninstallSucceeded, SuccessCaption, MB_OK | MB_ICONQUESTION);
-    RestartSystem();
+    report.Success(UninstallSucceeded);
+    report.Restart();
+    return SetupSucceeded;
+}
+
+void CSetupDlg::RunUninstall() {
+    CDialogReport report(*this, m_progress);
+    UninstallDriverSet(report);
 }

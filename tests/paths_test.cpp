@@ -23,10 +23,10 @@ protected:
 };
 
 TEST_F(Placement, CopiesFromTheMediumWithoutEverOverwriting) {
-    EXPECT_EQ(Place("\\Vave_R.exe", "c:\\ltdrv\\Vave_R.exe"), 1);
+    EXPECT_EQ(Place("\\Vave_R.exe", "c:\\ltdrv\\Vave_R.exe"), CopyDone);
     EXPECT_EQ(machine.ReadFile("C:\\LTDRV\\vave_r.exe"), "tool");
     machine.WriteFile("E:\\Vave_R.exe", "newer tool");
-    EXPECT_EQ(Place("\\Vave_R.exe", "c:\\ltdrv\\Vave_R.exe"), 1);
+    EXPECT_EQ(Place("\\Vave_R.exe", "c:\\ltdrv\\Vave_R.exe"), CopyKept);
     EXPECT_EQ(machine.ReadFile("C:\\ltdrv\\Vave_R.exe"), "tool") << "the old file stays";
 }
 
@@ -35,7 +35,7 @@ TEST_F(Placement, AMissingSourceIsTheOnlyReportedFailure) {
     EXPECT_EQ(Place("\\95-98\\95drv.exe", "c:\\ltdrv\\95drv.exe"), 0);
     EXPECT_EQ(machine.ReadFile("C:\\ltdrv\\95drv.exe"), "old");
     EXPECT_TRUE(machine.CallsNamed("CopyFileA").empty()) << "nothing is attempted";
-    EXPECT_EQ(Place("\\Vave_R.exe", "c:\\no-such-folder\\Vave_R.exe"), 1);
+    EXPECT_EQ(Place("\\Vave_R.exe", "c:\\no-such-folder\\Vave_R.exe"), CopyRefused);
     EXPECT_FALSE(machine.FileExists("C:\\no-such-folder\\Vave_R.exe"));
 }
 
@@ -44,7 +44,7 @@ TEST_F(Placement, MediumPathsStartAtTheRootOfTheCurrentDrive) {
     machine.WriteFile("D:\\Vave_R.exe", "from d");
     machine.MakeDirectory("D:\\deep\\folder");
     machine.currentDirectory = "D:\\deep\\folder";
-    EXPECT_EQ(Place("\\Vave_R.exe", "c:\\ltdrv\\Vave_R.exe"), 1);
+    EXPECT_EQ(Place("\\Vave_R.exe", "c:\\ltdrv\\Vave_R.exe"), CopyDone);
     EXPECT_EQ(machine.ReadFile("c:\\ltdrv\\vave_r.exe"), "from d");
 }
 

@@ -33,7 +33,7 @@ TEST(DriverEntries, DeletingWhatIsNotThereChangesNothing) {
 TEST(DriverEntries, OwnKeysGoWithTheirSubkeysOnNt) {
     struct Case {
         const char *key;
-        void (*write)();
+        int (*write)();
         const char *(*remove)();
     };
     const std::string marker = "system\\Restore Card";

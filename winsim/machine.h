@@ -189,6 +189,10 @@ public:
     int allocatorReferences = 0;
     int itemListsOutstanding = 0;
 
+    // Process: how it was started, and the clock
+    std::string commandLine = "Setup.exe";
+    SYSTEMTIME localTime = {2001, 3, 5, 9, 14, 7, 5, 0};
+
     // Process token and restart
     bool holdsShutdownPrivilege = true;
     bool shutdownPrivilegeEnabled = false;

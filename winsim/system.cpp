@@ -1,5 +1,6 @@
 // Version query, string helpers and modules.
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 
 #include "winsim/machine.h"
@@ -49,3 +50,12 @@ LPSTR WINAPI lstrcpynA(LPSTR dst, LPCSTR src, int max) {
 }
 
 HMODULE WINAPI GetModuleHandleA(LPCSTR) { return reinterpret_cast<HMODULE>(0x400000); }
+
+LPSTR WINAPI GetCommandLineA(void) { return &Machine::Current().commandLine[0]; }
+
+void WINAPI GetLocalTime(LPSYSTEMTIME time) { *time = Machine::Current().localTime; }
+
+int WINAPI wvsprintfA(LPSTR buffer, LPCSTR format, va_list args) {
+    int length = std::vsnprintf(buffer, 1025, format, args);
+    return length > 1024 ? 1024 : length;
+}

@@ -5,6 +5,7 @@
 #ifndef SETUP_WINSIM_WIN32_H
 #define SETUP_WINSIM_WIN32_H
 
+#include <stdarg.h>
 #include <stddef.h>
 #include <stdint.h>
 #include <stdio.h>
@@ -169,6 +170,21 @@ LPSTR WINAPI lstrcpynA(LPSTR lpString1, LPCSTR lpString2, int iMaxLength);
 
 // Modules and resources
 HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName);
+LPSTR WINAPI GetCommandLineA(void);
+// Formats as the system does, into at most 1024 characters and the zero.
+int WINAPI wvsprintfA(LPSTR buffer, LPCSTR format, va_list args);
+
+typedef struct _SYSTEMTIME {
+    WORD wYear;
+    WORD wMonth;
+    WORD wDayOfWeek;
+    WORD wDay;
+    WORD wHour;
+    WORD wMinute;
+    WORD wSecond;
+    WORD wMilliseconds;
+} SYSTEMTIME, *LPSYSTEMTIME;
+void WINAPI GetLocalTime(LPSYSTEMTIME lpSystemTime);
 HICON WINAPI LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName);
 #define IDI_HAND MAKEINTRESOURCEA(32513)
 #define IDI_QUESTION MAKEINTRESOURCEA(32514)

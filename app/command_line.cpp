@@ -1,0 +1,102 @@
+#include "app/command_line.h"
+
+#include "app/run_state.h"
+#include "platform/platform.h"
+
+const char Usage[] =
+    "Setup.exe /install IDE|SCSI [/norestart] [/log FILE]\n"
+    "Setup.exe /uninstall [/norestart] [/log FILE]\n\n"
+    "/install\tinstalls the card's drivers without asking; IDE or SCSI is the hard-disk interface\n"
+    "/uninstall\tremoves them\n"
+    "/norestart\tdoes not restart Windows at the end\n"
+    "/log FILE\tadds a record of the run to FILE\n\n"
+    "Without switches Setup opens its dialog.";
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+bool IsSwitch(const char *word) { return word[0] == '/' || word[0] == '-'; }
+
+// Splits `line` into words as Windows programs do: blanks separate them, double quotes group
+// and are dropped. Returns the number of words, or -1 when they do not fit.
+int SplitWords(const char *line, char (&text)[1024], const char *(&words)[16]) {
+    int count = 0;
+    size_t out = 0;
+    for (;;) {
+        while (IsBlank(*line)) ++line;
+        if (!*line) return count;
+        if (count == 16) return -1;
+        words[count++] = text + out;
+        for (bool quoted = false; *line && (quoted || !IsBlank(*line)); ++line) {
+            if (*line == '"') {
+                quoted = !quoted;
+            } else {
+                if (out + 1 >= sizeof text) return -1;
+                text[out++] = *line;
+            }
+        }
+        if (out + 1 >= sizeof text) return -1;
+        text[out++] = '\0';
+    }
+}
+
+int InterfaceNamed(const char *word) {
+    if (lstrcmpiA(word, "IDE") == 0) return InterfaceIde;
+    if (lstrcmpiA(word, "SCSI") == 0) return InterfaceScsi;
+    return InterfaceNone;
+}
+
+}  // namespace
+
+void ParseCommandLine(const char *commandLine, SetupCommand &command) {
+    command.action = CommandDialog;
+    command.hddInterface = InterfaceNone;
+    command.noRestart = false;
+    command.logFile = nullptr;
+    // The program's own name comes first, quoted when it holds blanks.
+    const char *p = commandLine ? commandLine : "";
+    while (IsBlank(*p)) ++p;
+    if (*p == '"') {
+        for (++p; *p && *p != '"'; ++p) {
+        }
+        if (*p) ++p;
+    }
+    while (*p && !IsBlank(*p)) ++p;
+
+    const char *words[16];
+    int count = SplitWords(p, command.text, words);
+    bool bad = count < 0;
+    for (int i = 0; !bad && i < count; ++i) {
+        const char *word = words[i];
+        const char *next = i + 1 < count ? words[i + 1] : nullptr;
+        const char *name = word + 1;
+        if (!IsSwitch(word)) {
+            bad = true;
+        } else if (lstrcmpiA(name, "install") == 0) {
+            bad = command.action != CommandDialog || !next || !InterfaceNamed(next);
+            command.action = CommandInstall;
+            command.hddInterface = next ? InterfaceNamed(next) : InterfaceNone;
+            ++i;
+        } else if (lstrcmpiA(name, "uninstall") == 0) {
+            bad = command.action != CommandDialog;
+            command.action = CommandUninstall;
+        } else if (lstrcmpiA(name, "?") == 0) {
+            bad = command.action != CommandDialog;
+            command.action = CommandHelp;
+        } else if (lstrcmpiA(name, "norestart") == 0) {
+            bad = command.noRestart;
+            command.noRestart = true;
+        } else if (lstrcmpiA(name, "log") == 0) {
+            bad = command.logFile || !next || !*next || IsSwitch(next);
+            command.logFile = next;
+            ++i;
+        } else {
+            bad = true;
+        }
+    }
+    // /norestart and /log go with an install or uninstall, and /? stands alone.
+    bool onlyOptions = count > 0 && command.action == CommandDialog;
+    bool helpWithMore = command.action == CommandHelp && count > 1;
+    if (bad || onlyOptions || helpWithMore) command.action = CommandBad;
+}

@@ -1,0 +1,102 @@
+// The unattended install and uninstall: the same sequences as the dialog's, told to a log
+// instead of a person, and no window at all.
+#include <stdarg.h>
+
+#include "actions/restart.h"
+#include "app/run_state.h"
+#include "app/setup_app.h"
+#include "platform/platform.h"
+#include "probe/probes.h"
+#include "procedures/messages.h"
+#include "procedures/report.h"
+
+namespace {
+
+// Appends to the log file, a line at a time with CR LF ends. A log that cannot be opened or
+// written is done without: the run goes on as it would.
+class CLogReport : public CSetupReport {
+public:
+    CLogReport(const char *path, bool noRestart) : m_noRestart(noRestart) {
+        m_file = path ? _fsopen(path, "ab", _SH_DENYWR) : nullptr;
+    }
+    ~CLogReport() {
+        if (m_file) fclose(m_file);
+    }
+    CLogReport(const CLogReport &) = delete;
+    CLogReport &operator=(const CLogReport &) = delete;
+
+    // A line of at most 1024 characters, the most the system's formatting gives.
+    void Line(const char *format, ...) {
+        char line[1024];
+        va_list args;
+        va_start(args, format);
+        wvsprintfA(line, format, args);
+        va_end(args);
+        Text(line);
+        Text("\r\n");
+        // Written through at once: a restart may follow.
+        if (m_file) fflush(m_file);
+    }
+    // Text of any length, as it is.
+    void Text(const char *text) {
+        if (m_file) fputs(text, m_file);
+    }
+    void Progress(int) override {}
+    void Step(const char *what, const char *target, const char *from, const char *result) override {
+        if (from)
+            Line("%s %s from %s: %s", what, target, from, result);
+        else
+            Line("%s %s: %s", what, target, result);
+    }
+    void Failure(const char *text) override { Line("%s: %s", ErrorCaption, text); }
+    void Success(const char *text) override { Line("%s: %s", SuccessCaption, text); }
+    void Restart() override {
+        if (m_noRestart) {
+            Line("Restart: not requested (/norestart)");
+            return;
+        }
+        Line("Restart: requested");
+        RestartSystem();
+    }
+
+private:
+    FILE *m_file;
+    bool m_noRestart;
+};
+
+}  // namespace
+
+int CSetupApp::RunUnattended(const SetupCommand &command) {
+    CLogReport log(command.logFile, command.noRestart);
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    log.Line("Setup started %04u-%02u-%02u %02u:%02u:%02u", now.wYear, now.wMonth, now.wDay, now.wHour,
+             now.wMinute, now.wSecond);
+    log.Text("Command line: ");
+    log.Text(GetCommandLineA());
+    log.Line("");
+    WindowsVersionCode = DetectWindowsVersion();
+    log.Line("Windows: %d %s", WindowsVersionCode, LookupVersionLabel(WindowsVersionCode));
+    // On the NT family the interface word is taken and has no effect: that sequence never asks.
+    HddInterface = command.hddInterface;
+    bool installed = IsInstalled() == 1;
+    log.Line("Installed marker: %s", installed ? "present" : "absent");
+
+    int exitCode;
+    if (command.action == CommandInstall && installed) {
+        log.Line("Nothing done: the driver set is installed already");
+        exitCode = ExitAlreadyInstalled;
+    } else if (command.action == CommandUninstall && !installed) {
+        log.Line("Nothing done: the driver set is not installed");
+        exitCode = ExitNotInstalled;
+    } else {
+        int outcome = command.action == CommandInstall ? InstallDriverSet(log) : UninstallDriverSet(log);
+        if (outcome == SetupSucceeded)
+            exitCode = command.noRestart ? ExitRestartNeeded : ExitDone;
+        else
+            exitCode = outcome == SetupRefused ? ExitRefused : ExitStepFailed;
+    }
+    log.Line("Exit code: %d", exitCode);
+    log.Line("");
+    return exitCode;
+}
