@@ -1,0 +1,255 @@
+#include <gtest/gtest.h>
+
+#include "app/command_line.h"
+#include "setup_machine.h"
+
+namespace {
+
+using Texts = std::vector<std::string>;
+
+TEST(CommandLine, SwitchesInAnyCaseWithEitherPrefix) {
+    struct Case {
+        const char *line;
+        int action;
+        int hddInterface;
+        bool noRestart;
+        const char *log;
+    };
+    const int Bad = CommandBad;
+    const Case cases[] = {
+        {"\"E:\\Setup disk\\Setup.exe\"", CommandDialog, 0, false, nullptr},
+        {"\"E:\\Setup disk\\Setup.exe\"   ", CommandDialog, 0, false, nullptr},
+        {"\"E:\\Setup disk\\Setup.exe\" /install IDE", CommandInstall, InterfaceIde, false, nullptr},
+        {"E:\\SETUP.EXE -INSTALL scsi", CommandInstall, InterfaceScsi, false, nullptr},
+        {"Setup.exe /Install Ide /NoRestart /LOG c:\\setup.log", CommandInstall, InterfaceIde, true, "c:\\setup.log"},
+        {"Setup.exe -log \"C:\\My Logs\\setup.log\" -norestart -uninstall", CommandUninstall, 0, true,
+         "C:\\My Logs\\setup.log"},
+        {"Setup.exe /UNINSTALL", CommandUninstall, 0, false, nullptr},
+        {"Setup.exe /?", CommandHelp, 0, false, nullptr},
+        {"Setup.exe -?", CommandHelp, 0, false, nullptr},
+        // The interface word is required, and only IDE or SCSI.
+        {"Setup.exe /install", Bad, 0, false, nullptr},
+        {"Setup.exe /install USB", Bad, 0, false, nullptr},
+        {"Setup.exe /install /norestart", Bad, 0, false, nullptr},
+        // Words that are no switch, switches nobody knows, and a file that is missing.
+        {"Setup.exe install IDE", Bad, 0, false, nullptr},
+        {"Setup.exe /uninstall IDE", Bad, 0, false, nullptr},
+        {"Setup.exe /remove", Bad, 0, false, nullptr},
+        {"Setup.exe /uninstall /log", Bad, 0, false, nullptr},
+        {"Setup.exe /uninstall /log /norestart", Bad, 0, false, nullptr},
+        {"Setup.exe /uninstall /log \"\"", Bad, 0, false, nullptr},
+        // Each switch once; one thing to do; /? alone.
+        {"Setup.exe /install IDE /install IDE", Bad, 0, false, nullptr},
+        {"Setup.exe /install IDE /uninstall", Bad, 0, false, nullptr},
+        {"Setup.exe /uninstall /norestart /norestart", Bad, 0, false, nullptr},
+        {"Setup.exe /uninstall /log a.log /log b.log", Bad, 0, false, nullptr},
+        {"Setup.exe /norestart /log a.log", Bad, 0, false, nullptr},
+        {"Setup.exe /? /uninstall", Bad, 0, false, nullptr},
+        {"Setup.exe /uninstall /?", Bad, 0, false, nullptr},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.line);
+        SetupCommand command;
+        ParseCommandLine(c.line, command);
+        EXPECT_EQ(command.action, c.action);
+        if (c.action == Bad) continue;
+        EXPECT_EQ(command.hddInterface, c.hddInterface);
+        EXPECT_EQ(command.noRestart, c.noRestart);
+        EXPECT_STREQ(command.logFile ? command.logFile : "(none)", c.log ? c.log : "(none)");
+    }
+    SetupCommand command;
+    ParseCommandLine(("Setup.exe /uninstall /log " + std::string(1100, 'x')).c_str(), command);
+    EXPECT_EQ(command.action, Bad) << "arguments longer than the program keeps";
+}
+
+// A medium file gone, as from a damaged disc.
+void TakeAway(winsim::Machine &m, const char *path) { std::filesystem::remove(m.HostPath(path)); }
+
+// Runs the program with `arguments`, as a deployment tool would start it from the medium.
+int RunWith(winsim::Machine &m, const std::string &arguments) {
+    m.commandLine = "\"E:\\Setup.exe\" " + arguments;
+    return RunProgram(m, [](winsim::User &) { ADD_FAILURE() << "the dialog opened"; });
+}
+
+TEST(Unattended, EndsWithWindowsInstallerCodesAndNoWindow) {
+    struct Case {
+        const char *name;
+        void (*prepare)(winsim::Machine &);
+        const char *arguments;
+        int code;
+        bool restart;
+        bool installed;
+    };
+    const Case cases[] = {
+        {"install", [](winsim::Machine &) {}, "/install IDE", ExitDone, true, true},
+        {"install without restart", [](winsim::Machine &) {}, "/install SCSI /norestart", ExitRestartNeeded,
+         false, true},
+        {"uninstall", [](winsim::Machine &m) { m.Key(HKEY_LOCAL_MACHINE, MarkerKey); }, "-Uninstall", ExitDone,
+         true, false},
+        {"uninstall without restart", [](winsim::Machine &m) { m.Key(HKEY_LOCAL_MACHINE, MarkerKey); },
+         "/uninstall /norestart", ExitRestartNeeded, false, false},
+        {"missing medium file", [](winsim::Machine &m) { TakeAway(m, "E:\\Vave_R.exe"); }, "/install IDE",
+         ExitStepFailed, false, false},
+        {"registry refused", [](winsim::Machine &m) { m.Key(HKEY_LOCAL_MACHINE, "").readOnly = true; },
+         "/install IDE", ExitStepFailed, false, false},
+        {"server", [](winsim::Machine &m) { m.SetWindows2000(VER_NT_SERVER); }, "/install IDE", ExitRefused,
+         false, false},
+        {"unknown version", [](winsim::Machine &m) { m.version.basicFails = true; }, "/install SCSI", ExitRefused,
+         false, false},
+        {"uninstall on a server", [](winsim::Machine &m) {
+             m.SetWindowsNt4(VER_NT_SERVER);
+             m.Key(HKEY_LOCAL_MACHINE, MarkerKey);
+         },
+         "/uninstall", ExitRefused, false, true},
+        {"installed already", [](winsim::Machine &m) { m.Key(HKEY_LOCAL_MACHINE, MarkerKey); }, "/install IDE",
+         ExitAlreadyInstalled, false, true},
+        {"not installed", [](winsim::Machine &) {}, "/uninstall", ExitNotInstalled, false, false},
+        {"log that cannot be written", [](winsim::Machine &) {}, "/install IDE /log Q:\\setup.log", ExitDone,
+         true, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        winsim::Machine m;
+        InsertMedium(m);
+        c.prepare(m);
+        bool installedBefore = m.HasKey(HKEY_LOCAL_MACHINE, MarkerKey);
+        EXPECT_EQ(RunWith(m, c.arguments), c.code);
+        EXPECT_EQ(m.restartRequests, c.restart ? std::vector<UINT>{EWX_REBOOT} : std::vector<UINT>{});
+        EXPECT_EQ(m.HasKey(HKEY_LOCAL_MACHINE, MarkerKey), c.installed);
+        EXPECT_TRUE(m.CallsNamed("DialogBoxParamA").empty());
+        EXPECT_EQ(m.DialogWindow(), nullptr);
+        EXPECT_TRUE(m.messageBoxes.empty());
+        if (c.code == ExitAlreadyInstalled || c.code == ExitNotInstalled) {
+            EXPECT_EQ(installedBefore, c.installed);
+            EXPECT_FALSE(m.DirectoryExists("C:\\ltdrv")) << "nothing done";
+        }
+    }
+}
+
+TEST(Unattended, UsageForHelpAndForAnythingElse) {
+    for (auto [arguments, code, icon] : {std::tuple<const char *, int, UINT>{"/?", ExitDone, MB_ICONASTERISK},
+                                         {"/install", ExitBadArguments, MB_ICONHAND},
+                                         {"/uninstall /log", ExitBadArguments, MB_ICONHAND}}) {
+        SCOPED_TRACE(arguments);
+        winsim::Machine m;
+        InsertMedium(m);
+        m.Key(HKEY_LOCAL_MACHINE, MarkerKey);
+        EXPECT_EQ(RunWith(m, arguments), code);
+        ASSERT_EQ(m.messageBoxes.size(), 1u);
+        EXPECT_EQ(m.messageBoxes[0].text, Usage);
+        EXPECT_EQ(m.messageBoxes[0].style, static_cast<UINT>(MB_OK | icon));
+        EXPECT_TRUE(m.CallsNamed("DialogBoxParamA").empty());
+        EXPECT_TRUE(m.HasKey(HKEY_LOCAL_MACHINE, MarkerKey)) << "nothing changes";
+        EXPECT_TRUE(m.restartRequests.empty());
+    }
+}
+
+TEST(Unattended, TheLogOfAnInstallAndAnUninstall) {
+    winsim::Machine m;
+    InsertMedium(m);
+    m.MapDrive('D', DRIVE_FIXED).freeClusters = 1000000;
+    m.WriteFile("C:\\setup.log", "an earlier line\r\n");
+    EXPECT_EQ(RunWith(m, "/install IDE /log c:\\setup.log"), ExitDone);
+    m.localTime.wHour = 15;
+    EXPECT_EQ(RunWith(m, "/uninstall /norestart /log c:\\setup.log"), ExitRestartNeeded);
+    const std::string sys = "C:\\WINDOWS\\SYSTEM", programs = "C:\\WINDOWS\\Start Menu\\Programs";
+    EXPECT_EQ(m.ReadFile("C:\\setup.log"),
+              "an earlier line\r\n"
+              "Setup started 2001-03-09 14:07:05\r\n"
+              "Command line: \"E:\\Setup.exe\" /install IDE /log c:\\setup.log\r\n"
+              "Windows: 2 Microsoft  Windows  98\r\n"
+              "Installed marker: absent\r\n"
+              "Create folder c:\\ltdrv: done\r\n"
+              "Add the driver-loader line to c:\\config.sys: done\r\n"
+              "Place c:\\ltdrv\\95drv.exe from \\95-98\\95drv.exe: done\r\n"
+              "Place c:\\ltdrv\\Vave_R.exe from \\Vave_R.exe: done\r\n"
+              "Place " + programs + "\\RizoZezu.lnk from \\RizoZezu.lnk: done\r\n"
+              "Move the swap file to drive D: in system.ini: done\r\n"
+              "Place " + sys + "\\iosubsys\\95drv.vxd from \\95-98\\ide\\95drv.vxd: done\r\n"
+              "Place \\iosubsys\\95drv.vxd from \\95-98\\scsi\\95drv.vxd: skipped, not for this interface\r\n"
+              "Place " + sys + "\\SCSIDRV.SYS from " + sys + "\\iosubsys\\95drv.vxd: done\r\n"
+              "Place " + sys + "\\SCSIDRV.VXD from \\FCHK1.DAT: done\r\n"
+              "Write HKLM key System\\CurrentControlSet\\Services\\VxD\\SCVXD: done\r\n"
+              "Write HKLM key system\\Restore Card: done\r\n"
+              "Record the swap file settings in HKLM key system\\Restore Card: done\r\n"
+              "Warning: Install OK !! System will be restart .......\r\n"
+              "Restart: requested\r\n"
+              "Exit code: 0\r\n"
+              "\r\n"
+              "Setup started 2001-03-09 15:07:05\r\n"
+              "Command line: \"E:\\Setup.exe\" /uninstall /norestart /log c:\\setup.log\r\n"
+              "Windows: 2 Microsoft  Windows  98\r\n"
+              "Installed marker: present\r\n"
+              "Remove the driver-loader lines from C:\\CONFIG.SYS: done\r\n"
+              "Delete c:\\ltdrv\\95drv.exe: done\r\n"
+              "Delete c:\\ltdrv\\Vave_R.exe: done\r\n"
+              "Delete " + programs + "\\RizoZezu.lnk: done\r\n"
+              "Delete " + sys + "\\iosubsys\\95drv.vxd: done\r\n"
+              "Delete " + sys + "\\SCSIDRV.VXD: done\r\n"
+              "Delete " + sys + "\\SCSIDRV.SYS: done\r\n"
+              "Restore the swap file settings in system.ini: done\r\n"
+              "Delete with subkeys HKLM key System\\CurrentControlSet\\Services\\VxD\\SCVXD: done\r\n"
+              "Remove folder c:\\ltdrv: done\r\n"
+              "Delete with subkeys HKLM key system\\Restore Card: done\r\n"
+              "Warning: Uninstall OK !! System will be restart .......\r\n"
+              "Restart: not requested (/norestart)\r\n"
+              "Exit code: 3010\r\n"
+              "\r\n");
+}
+
+// The lines of the log from the first step on, without the header.
+Texts StepLines(winsim::Machine &m, const char *log) {
+    std::istringstream in(m.ReadFile(log));
+    Texts lines;
+    int header = 4;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (header-- <= 0 && !line.empty()) lines.push_back(line);
+    }
+    return lines;
+}
+
+TEST(Unattended, TheLogOfAFailureAndARefusal) {
+    {
+        SCOPED_TRACE("a medium file missing on NT 4, and what was kept");
+        winsim::Machine m;
+        m.SetWindowsNt4();
+        InsertMedium(m);
+        TakeAway(m, "E:\\Vave_R.exe");
+        m.WriteFile(m.systemDirectory + "\\drivers\\ZIV.sys", "an older driver");
+        EXPECT_EQ(RunWith(m, "/install SCSI /log C:\\setup.log"), ExitStepFailed);
+        EXPECT_EQ(StepLines(m, "C:\\setup.log"),
+                  (Texts{"Create folder c:\\ltdrv: done",
+                         "Place C:\\WINNT\\system32\\drivers\\ZIV.sys from \\NT\\ZIV.sys: already there and kept",
+                         "Place c:\\ltdrv\\Vave_R.exe from \\Vave_R.exe: failed, the source cannot be read",
+                         "Error: Soure File Two not found", "Exit code: 1603"}));
+    }
+    {
+        SCOPED_TRACE("a registry that refuses writes");
+        winsim::Machine m;
+        m.SetWindows2000();
+        InsertMedium(m);
+        m.Key(HKEY_LOCAL_MACHINE, "").readOnly = true;
+        EXPECT_EQ(RunWith(m, "/install IDE /log C:\\setup.log"), ExitStepFailed);
+        Texts lines = StepLines(m, "C:\\setup.log");
+        Texts last(lines.end() - 4, lines.end());
+        EXPECT_EQ(last, (Texts{"Write HKLM key SYSTEM\\CurrentControlSet\\Services\\ZIV: refused by the system",
+                               "Write HKLM key system\\Restore Card: refused by the system",
+                               "Error: Setup cannot write the registry", "Exit code: 1603"}));
+    }
+    {
+        SCOPED_TRACE("a server");
+        winsim::Machine m;
+        m.SetWindows2000(VER_NT_SERVER);
+        InsertMedium(m);
+        m.Key(HKEY_LOCAL_MACHINE, MarkerKey);
+        EXPECT_EQ(RunWith(m, "/uninstall /log C:\\setup.log"), ExitRefused);
+        std::string log = m.ReadFile("C:\\setup.log");
+        EXPECT_NE(log.find("Windows: 22 Windows  2000  Server\r\nInstalled marker: present\r\n"), std::string::npos);
+        EXPECT_EQ(StepLines(m, "C:\\setup.log"),
+                  (Texts{"Error: The Version not support Windows 2000 Server", "Remove folder c:\\ltdrv: not there",
+                         "Exit code: 1633"}));
+    }
+}
+
+}  // namespace
