@@ -7,7 +7,10 @@
 //
 // Steps: view NAME | click ID | esc | close | box | no-box | window | restart | no-restart |
 //        end | wait (for a person to close it) | insert MEDIUM-PATH | machine | platform |
-//        relaunch (start the program again, as after a restart; boxes then are runN.boxM)
+//        relaunch (start the program again, as after a restart; boxes then are runN.boxM) |
+//        unattended ARGUMENTS (run the program with ARGUMENTS, watching that no window of it
+//        ever shows, until it ends; as the first step, the program is not started before) |
+//        log PATH (the lines of a log file on the machine)
 #include <windows.h>
 #include <commctrl.h>
 #include <share.h>
@@ -617,6 +620,95 @@ bool StartSetup(const std::string &exe) {
     return true;
 }
 
+struct Shown {
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK FindShown(HWND hwnd, LPARAM lParam) {
+    Shown *s = reinterpret_cast<Shown *>(lParam);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != s->pid || !IsWindowVisible(hwnd)) return TRUE;
+    s->found = hwnd;
+    return FALSE;
+}
+
+// A visible top-level window of the program, whatever its class, or null.
+HWND VisibleWindowOfSetup() {
+    Shown shown = {g_setup.dwProcessId, nullptr};
+    EnumWindows(FindShown, reinterpret_cast<LPARAM>(&shown));
+    return shown.found;
+}
+
+// Runs the program with `arguments` from the medium and looks for a window of it as often as
+// it can until the program ends; then its exit code.
+void Unattended(const std::string &arguments) {
+    if (g_setup.hProcess) {
+        // A later run: a new start, with its own witness of a restart.
+        CloseHandle(g_setup.hProcess);
+        CloseHandle(g_setup.hThread);
+        ++g_launch;
+        if (g_witness.hProcess) TerminateProcess(g_witness.hProcess, 0);
+        DeleteFileA(g_witnessLog.c_str());
+        if (!StartWitness()) Report("witness=failed");
+    }
+    std::string directory = g_setupExe.substr(0, g_setupExe.find_last_of('\\') + 1);
+    std::string command = "\"" + g_setupExe + "\" " + arguments;
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(), &si,
+                        &g_setup)) {
+        Report("%s=failed %lu", Named("unattended.launch").c_str(), static_cast<unsigned long>(GetLastError()));
+        return;
+    }
+    std::string windows = "none";
+    // A program that shows a window waits for a person: it gets two seconds more, not two minutes.
+    DWORD limit = GetTickCount() + 120000;
+    while (WaitForSingleObject(g_setup.hProcess, 5) == WAIT_TIMEOUT && static_cast<LONG>(GetTickCount() - limit) < 0) {
+        HWND shown = VisibleWindowOfSetup();
+        if (shown && windows == "none") {
+            char title[128] = "";
+            GetWindowTextA(shown, title, sizeof title);
+            windows = ClassOf(shown) + " " + title;
+            WaitDrawn(shown);  // painted before its picture is taken
+            SaveScreen(shown, Named("unattended-window"));
+            limit = GetTickCount() + 2000;
+        }
+    }
+    Report("%s=%s", Named("unattended.windows").c_str(), windows.c_str());
+    DWORD code = 0;
+    if (SetupRunning()) {
+        Report("%s=running", Named("unattended.exit").c_str());
+        TerminateProcess(g_setup.hProcess, 1);
+        return;
+    }
+    GetExitCodeProcess(g_setup.hProcess, &code);
+    Report("%s=%lu", Named("unattended.exit").c_str(), static_cast<unsigned long>(code));
+}
+
+// The log's lines as they are on the machine, and whether each ends with CR LF.
+void LogFacts(const std::string &path) {
+    std::string bytes;
+    if (!ReadWhole(path, bytes)) {
+        Report("log=absent");
+        return;
+    }
+    int number = 0;
+    bool crlf = true;
+    for (size_t start = 0; start < bytes.size();) {
+        size_t end = bytes.find('\n', start);
+        if (end == std::string::npos) end = bytes.size();
+        std::string line = bytes.substr(start, end - start);
+        if (line.empty() || line.back() != '\r') crlf = false;
+        else line.pop_back();
+        Report("log.%d=%s", ++number, Escaped(line).c_str());
+        start = end + 1;
+    }
+    Report("log.lines=%d", number);
+    Report("log.crlf=%s", crlf ? "yes" : "no");
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -636,7 +728,8 @@ int main(int argc, char **argv) {
     DeleteFileA(g_witnessLog.c_str());
     if (!StartWitness()) Report("witness=failed");
     g_setupExe = argv[3];
-    if (!StartSetup(g_setupExe)) {
+    bool unattended = argc > 4 && strcmp(argv[4], "unattended") == 0;
+    if (!unattended && !StartSetup(g_setupExe)) {
         if (g_witness.hProcess) TerminateProcess(g_witness.hProcess, 0);
         if (SetupRunning()) TerminateProcess(g_setup.hProcess, 1);
         return 1;
@@ -693,6 +786,10 @@ int main(int argc, char **argv) {
             MachineFacts(g_setupExe.substr(0, g_setupExe.find_last_of('\\')));
         } else if (step == "platform") {
             PlatformFacts([](const char *key, const char *value) { Report("%s=%s", key, value); });
+        } else if (step == "unattended") {
+            Unattended(arg), ++i;
+        } else if (step == "log") {
+            LogFacts(arg), ++i;
         } else if (step == "wait") {
             WaitForSingleObject(g_setup.hProcess, INFINITE);
         } else if (step == "end") {

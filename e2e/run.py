@@ -101,8 +101,8 @@ def driver_arguments(steps):
             args += ['click', str(CONTROLS[rest])]
         elif verb == 'view':
             args += ['view', rest]
-        elif verb == 'insert':
-            args += ['insert', rest]
+        elif verb in ('insert', 'unattended', 'log'):
+            args += [verb, rest]
         else:
             args.append(verb)
     return args
