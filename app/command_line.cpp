@@ -6,10 +6,10 @@
 const char Usage[] =
     "Setup.exe /install IDE|SCSI [/norestart] [/log FILE]\n"
     "Setup.exe /uninstall [/norestart] [/log FILE]\n\n"
-    "/install\tinstalls the card's drivers without asking; IDE or SCSI is the hard-disk interface\n"
-    "/uninstall\tremoves them\n"
-    "/norestart\tdoes not restart Windows at the end\n"
-    "/log FILE\tadds a record of the run to FILE\n\n"
+    "/install: installs the card's drivers without asking; IDE or SCSI is the hard-disk interface.\n"
+    "/uninstall: removes them.\n"
+    "/norestart: Windows is not restarted at the end.\n"
+    "/log FILE: a record of the run is added to FILE.\n\n"
     "Without switches Setup opens its dialog.";
 
 namespace {
