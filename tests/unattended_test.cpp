@@ -79,6 +79,7 @@ TEST(Unattended, EndsWithWindowsInstallerCodesAndNoWindow) {
         int code;
         bool restart;
         bool installed;
+        const char *logged = nullptr;  // the end of the log, where the case writes one
     };
     const Case cases[] = {
         {"install", [](winsim::Machine &) {}, "/install IDE", ExitDone, true, true},
@@ -90,6 +91,14 @@ TEST(Unattended, EndsWithWindowsInstallerCodesAndNoWindow) {
          "/uninstall /norestart", ExitRestartNeeded, false, false},
         {"missing medium file", [](winsim::Machine &m) { TakeAway(m, "E:\\Vave_R.exe"); }, "/install IDE",
          ExitStepFailed, false, false},
+        {"file left at uninstall",
+         [](winsim::Machine &m) {
+             m.Key(HKEY_LOCAL_MACHINE, MarkerKey);
+             m.WriteFile(m.systemDirectory + "\\IOSUBSYS\\95drv.vxd", "driver");
+             m.SetReadOnly(m.systemDirectory + "\\IOSUBSYS\\95drv.vxd");
+         },
+         "/uninstall /log C:\\setup.log", ExitStepFailed, false, true,
+         "Error: Setup cannot remove C:\\WINDOWS\\SYSTEM\\iosubsys\\95drv.vxd\r\nExit code: 1603\r\n\r\n"},
         {"registry refused", [](winsim::Machine &m) { m.Key(HKEY_LOCAL_MACHINE, "").readOnly = true; },
          "/install IDE", ExitStepFailed, false, false},
         {"server", [](winsim::Machine &m) { m.SetWindows2000(VER_NT_SERVER); }, "/install IDE", ExitRefused,
@@ -119,6 +128,10 @@ TEST(Unattended, EndsWithWindowsInstallerCodesAndNoWindow) {
         EXPECT_TRUE(m.CallsNamed("DialogBoxParamA").empty());
         EXPECT_EQ(m.DialogWindow(), nullptr);
         EXPECT_TRUE(m.messageBoxes.empty());
+        if (c.logged) {
+            std::string log = m.ReadFile("C:\\setup.log"), end = c.logged;
+            EXPECT_EQ(log.substr(log.size() - std::min(log.size(), end.size())), end);
+        }
         if (c.code == ExitAlreadyInstalled || c.code == ExitNotInstalled) {
             EXPECT_EQ(installedBefore, c.installed);
             EXPECT_FALSE(m.DirectoryExists("C:\\ltdrv")) << "nothing done";
