@@ -425,6 +425,12 @@ bool EndingSession() {
     return found;
 }
 
+// Waits until Wine's session-end helper has finished with the machine's processes: a program
+// started while it is at work is refused (CreateProcess fails with 1359).
+void WaitSessionEnded() {
+    for (DWORD start = GetTickCount(); EndingSession() && GetTickCount() - start < 20000;) Sleep(10);
+}
+
 // A restart was requested if the witness was asked to end the session. The request is made
 // before the program goes idle, so without the helper at work a short look decides "no".
 bool RestartRequested(bool expected) {
@@ -646,6 +652,7 @@ HWND VisibleWindowOfSetup() {
 void Unattended(const std::string &arguments) {
     if (g_setup.hProcess) {
         // A later run: a new start, with its own witness of a restart.
+        WaitSessionEnded();
         CloseHandle(g_setup.hProcess);
         CloseHandle(g_setup.hThread);
         ++g_launch;
@@ -772,6 +779,7 @@ int main(int argc, char **argv) {
             g_dialog = nullptr;
             g_boxes = 0;
             ++g_launch;
+            WaitSessionEnded();
             if (g_witness.hProcess) TerminateProcess(g_witness.hProcess, 0);
             DeleteFileA(g_witnessLog.c_str());
             if (!StartWitness()) Report("witness=failed");
