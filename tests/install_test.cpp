@@ -310,13 +310,23 @@ TEST(Install, PathsThatDoNotFitFailTheirStep) {
         Install(m, 0);  // no interface: the second driver copy is the first to compose
         EXPECT_EQ(BoxTexts(m), Texts{"Error: Soure File One-1 not found"});
     }
-    winsim::Machine nt;
-    nt.SetWindowsNt4();
-    InsertMedium(nt);
-    nt.programsFolder = "C:\\" + std::string(250, 'P');
-    nt.MakeDirectory(nt.programsFolder);
-    Install(nt, IDC_IDE);
-    EXPECT_EQ(BoxTexts(nt), Texts{"Error: Soure File Tree not found"});
+    {
+        winsim::Machine nt;
+        nt.SetWindowsNt4();
+        InsertMedium(nt);
+        nt.programsFolder = "C:\\" + std::string(250, 'P');
+        nt.MakeDirectory(nt.programsFolder);
+        Install(nt, IDC_IDE);
+        EXPECT_EQ(BoxTexts(nt), Texts{"Error: Soure File Tree not found"});
+    }
+    winsim::Machine w2k;
+    w2k.SetWindows2000();
+    InsertMedium(w2k);
+    w2k.systemDirectory = "C:\\" + std::string(240, 'S');
+    w2k.MakeDirectory(w2k.systemDirectory + "\\drivers");
+    Install(w2k, IDC_IDE);
+    EXPECT_EQ(BoxTexts(w2k), Texts{"Error: Soure File One not found"});
+    EXPECT_TRUE(w2k.CallsNamed("CopyFileA").empty()) << "no shortened driver path is written";
 }
 
 TEST(Install, ARestartTheSystemRefusesLeavesTheDialogOpen) {

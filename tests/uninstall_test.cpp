@@ -321,6 +321,20 @@ TEST(Uninstall, WithoutAProgramsFolderNothingElsewhereIsDeleted) {
     EXPECT_EQ(BoxTexts(m), Texts{UninstallOk});
 }
 
+TEST(Uninstall, ASystemPathThatDoesNotFitIsPassedOver) {
+    winsim::Machine m;
+    InstallFirst(m);
+    m.systemDirectory = "C:\\" + std::string(240, 'S');
+    m.MakeDirectory(m.systemDirectory);
+    Uninstall(m);
+    EXPECT_EQ(BoxTexts(m), Texts{UninstallOk});
+    // The two short names still fit; the IOSUBSYS driver's path does not and is never cut short.
+    std::vector<std::string> deleted;
+    for (const auto &c : m.CallsNamed("DeleteFileA"))
+        if (c.find(std::string(240, 'S')) != std::string::npos) deleted.push_back(c.substr(c.rfind('\\')));
+    EXPECT_EQ(deleted, (std::vector<std::string>{"\\SCSIDRV.VXD) = 0 (error 2)", "\\SCSIDRV.SYS) = 0 (error 2)"}));
+}
+
 TEST(Uninstall, RoundTripLeavesWhatWasThere) {
     winsim::Machine m;
     m.WriteFile("C:\\CONFIG.SYS", "DEVICE=HIMEM.SYS\r\nFILES=40\r\n");
