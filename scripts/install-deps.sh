@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, testing and running the program need, and only
 # those that are missing. Only the 64-bit Wine (wine gives the wine, wineserver and wineboot
-# commands, wine64 the 64-bit half): the 32-bit half, wine32, breaks the launcher here.
+# commands, wine64 the 64-bit half): the 32-bit half breaks the launcher here.
 # fonts-wine and the X libraries after it decide how Wine draws the screenshots; Wine only
 # recommends them, so they are named here to be the same on every machine.
 set -euo pipefail
