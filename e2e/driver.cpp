@@ -609,15 +609,22 @@ bool StartSetup(const std::string &exe) {
     std::string command = "\"" + exe + "\"";
     STARTUPINFOA si = {};
     si.cb = sizeof si;
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
-                        directory.c_str(), &si, &g_setup)) {
-        Report("launch=failed %lu", static_cast<unsigned long>(GetLastError()));
-        return false;
-    }
-    g_dialog = WaitForWindow("Setup", nullptr, 30000);
-    if (!g_dialog) {
-        Report("launch=no dialog");
-        return false;
+    // Under load, Wine now and then ends a freshly started program before its first window; a
+    // second start is made then, and the report says so.
+    for (int attempt = 1;; ++attempt) {
+        if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(), &si,
+                            &g_setup)) {
+            Report("launch=failed %lu", static_cast<unsigned long>(GetLastError()));
+            return false;
+        }
+        g_dialog = WaitForWindow("Setup", nullptr, 30000);
+        if (g_dialog) break;
+        DWORD code = 0;
+        bool ended = !SetupRunning() && GetExitCodeProcess(g_setup.hProcess, &code);
+        Report("launch=no dialog%s, exit %lu", ended ? "" : " in 30 s", static_cast<unsigned long>(code));
+        if (!ended || attempt == 2) return false;
+        CloseHandle(g_setup.hProcess);
+        CloseHandle(g_setup.hThread);
     }
     WaitForInputIdle(g_setup.hProcess, 10000);
     Settle();
