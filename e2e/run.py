@@ -19,11 +19,6 @@ import sys
 import threading
 import time
 
-CONTROLS = {
-    'Exit': 1000, 'Install': 1001, 'Uninstall': 1002, 'IDE': 1004, 'SCSI': 1005,
-    'Progress': 1006, 'Next': 1008, 'Caption': 1010, 'Label': 1011, 'Prompt': 1012,
-}
-TEXT_CONTROLS = {'Caption': 1010, 'Label': 1011, 'Prompt': 1012}
 VERSIONS = ('win95', 'win98', 'winme', 'nt40', 'win2k', 'winxp', 'win2003')
 SCENARIO_TIMEOUT = 150
 WINE_ENV = {'WINEDEBUG': '-all', 'WINEDLLOVERRIDES': 'mscoree,mshtml='}
@@ -64,15 +59,15 @@ def is_shared(path):
 class Scenario:
     def __init__(self, name, windows, prepare, steps, expect, line):
         self.name, self.windows, self.line = name, windows, line
-        self.prepare = [p.strip() for p in prepare.split(';') if p.strip()]
-        self.steps = [s.strip() for s in steps.split(';') if s.strip()]
-        self.expect = [e.strip() for e in expect.split(';') if e.strip()]
+        self.prepare, self.steps, self.expect = (
+            [item.strip() for item in field.split(';') if item.strip()]
+            for field in (prepare, steps, expect))
 
 
-def read_scenarios(path):
-    """One row a scenario: name | windows | prepare | steps | expect. A line that starts with
-    white space continues the row above it."""
-    rows, joined = [], []
+def logical_lines(path):
+    """The file's lines but comments and blank ones, with their numbers; a line that starts
+    with white space continues the one above."""
+    joined = []
     with open(path, encoding='utf-8') as f:
         for number, line in enumerate(f, 1):
             line = line.rstrip('\n')
@@ -82,46 +77,103 @@ def read_scenarios(path):
                 joined[-1][1] += ' ' + line.strip()
             else:
                 joined.append([number, line])
-    for number, text in joined:
-        fields = [f.strip() for f in text.split('|')]
+    return joined
+
+
+def read_platform_facts(path, windows):
+    """The KEY = VALUE lines that hold for every version, and those under [WINDOWS]."""
+    facts, section = [], None
+    for _, line in logical_lines(path):
+        if line.startswith('['):
+            section = line.strip('[] ')
+        elif section in (None, windows):
+            key, _, value = line.partition('=')
+            facts.append(f'{key.strip()}={value.strip()}')
+    return facts
+
+
+# What a row fills in for each of its versions.
+PER_VERSION = ('version', 'label', 'platform')
+
+
+def read_scenarios(root):
+    """The scenario table: rows (name | versions | prepare | steps | expect), the versions'
+    labels, and named texts; the table's header says how they combine."""
+    path = os.path.join(root, 'e2e', 'scenarios.txt')
+    named, labels, rows = {}, {}, []
+
+    def fill(text, number, names):
+        def one(match):
+            if match.group(1) in names:
+                return names[match.group(1)]
+            if match.group(1) in PER_VERSION:
+                return match.group(0)
+            sys.exit(f'{path}:{number}: nothing is defined as {match.group(0)}')
+        return re.sub(r'\{([\w-]+)\}', one, text)
+
+    for number, text in logical_lines(path):
+        word, _, rest = text.partition(' ')
+        if word in ('define', 'label'):
+            name, _, value = rest.partition('=')
+            (named if word == 'define' else labels)[name.strip()] = fill(value.strip(), number, named)
+            continue
+        fields = [fill(f.strip(), number, named) for f in text.split('|')]
         if len(fields) != 5:
             sys.exit(f'{path}:{number}: a row has five fields, this one has {len(fields)}')
-        if fields[1] not in VERSIONS:
-            sys.exit(f'{path}:{number}: unknown Windows version {fields[1]}')
-        rows.append(Scenario(*fields, number))
+        for windows in fields[1].split():
+            if windows not in VERSIONS:
+                sys.exit(f'{path}:{number}: unknown Windows version {windows}')
+            facts = read_platform_facts(os.path.join(root, 'e2e', 'platform_facts.txt'), windows)
+            own = {'version': windows, 'label': labels.get(windows, ''), 'platform': '; '.join(facts)}
+            name, prepare, steps, expect = (fill(f, number, own) for f in fields[:1] + fields[2:])
+            rows.append(Scenario(name, windows, prepare, steps, expect, number))
     return rows
 
 
-def driver_arguments(steps):
+def read_controls(root):
+    """The dialog's controls by the last word of their names in app/resource.h
+    (IDC_VERSION_CAPTION is the table's "Caption"), in lower case, with their ids."""
+    controls = {}
+    with open(os.path.join(root, 'app', 'resource.h'), encoding='utf-8') as f:
+        for match in re.finditer(r'^#define IDC_(\w+) (\d+)$', f.read(), re.M):
+            controls[match.group(1).split('_')[-1].lower()] = int(match.group(2))
+    return controls
+
+
+# Steps whose word after the verb goes to the driver too.
+STEPS_WITH_ARGUMENT = ('click', 'view', 'insert', 'unattended', 'log')
+
+
+def driver_arguments(steps, controls):
     args = []
     for step in steps:
-        words = step.split(None, 1)
-        verb, rest = words[0], (words[1] if len(words) > 1 else '')
-        if verb == 'click':
-            args += ['click', str(CONTROLS[rest])]
-        elif verb == 'view':
-            args += ['view', rest]
-        elif verb in ('insert', 'unattended', 'log'):
-            args += [verb, rest]
-        else:
-            args.append(verb)
+        verb, _, rest = step.partition(' ')
+        args.append(verb)
+        if verb in STEPS_WITH_ARGUMENT:
+            args.append(str(controls[rest.strip().lower()]) if verb == 'click' else rest.strip())
     return args
 
 
-def expected_facts(expect):
-    """Turns the table's readable facts into the driver's keys."""
+def expected_facts(expect, controls):
+    """Turns the table's readable facts into the driver's keys: a capitalised word after the
+    view names a control (start.Label, ready.IDE), a lower-case one a fact (start.progress)."""
     facts = []
     for item in expect:
         key, _, value = item.partition('=')
         key, value = key.strip(), value.strip()
         view, _, what = key.partition('.')
         if what == 'visible':
-            value = ' '.join(str(i) for i in sorted(CONTROLS[n] for n in value.split()))
-        elif what in TEXT_CONTROLS:
-            key = f'{view}.text.{TEXT_CONTROLS[what]}'
-        elif what in ('IDE', 'SCSI'):
-            key = f'{view}.check.{CONTROLS[what]}'
-            value = {'checked': '1', 'clear': '0'}[value]
+            value = ' '.join(str(i) for i in sorted(controls[n.lower()] for n in value.split()))
+        elif key == 'window.focus':
+            value = str(controls[value.lower()])
+        elif what[:1].isupper():
+            control = controls[what.lower()]
+            if view == 'control':
+                key = f'control.{control}'
+            elif value in ('checked', 'clear'):
+                key, value = f'{view}.check.{control}', {'checked': '1', 'clear': '0'}[value]
+            else:
+                key = f'{view}.text.{control}'
         facts.append((key, repeat(value)))
     return facts
 
@@ -331,6 +383,7 @@ class Runner:
         self.template = os.path.join(out, 'template')
         self.fontconfig = os.path.join(out, 'fonts.conf')
         self.print_lock = threading.Lock()
+        self.controls = read_controls(root)
 
     def env(self, prefix, display=None):
         env = dict(os.environ, WINEPREFIX=prefix, FONTCONFIG_FILE=self.fontconfig, **WINE_ENV)
@@ -455,7 +508,7 @@ class Runner:
         subprocess.run(['wineserver', '-p1'], env=env, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL)
         command = ['wine', self.driver, windows_path(report), windows_path(screens),
-                   'E:\\Setup.exe'] + driver_arguments(scenario.steps)
+                   'E:\\Setup.exe'] + driver_arguments(scenario.steps, self.controls)
         problems = []
         with open(os.path.join(folder, 'wine.log'), 'w') as log:
             try:
@@ -479,7 +532,7 @@ class Runner:
             f.write('\n'.join(changes) + '\n')
         if seen.get('done') != 'yes' and not problems:
             problems.append('the driver did not finish: ' + (lines[-1] if lines else 'no report'))
-        for key, value in expected_facts(scenario.expect):
+        for key, value in expected_facts(scenario.expect, self.controls):
             if seen.get(key) != value:
                 problems.append(f'{key}: expected {value!r}, saw {seen.get(key)!r}')
         self.save_screens(scenario, screens)
@@ -538,7 +591,7 @@ def demo(runner, windows):
     taken = os.path.join(runner.out, 'screens', 'demo')
     for name in os.listdir(taken):
         shutil.copy(os.path.join(taken, name), os.path.join(screens, name))
-    names = {str(i): n for n, i in CONTROLS.items()}
+    names = {str(i): n.capitalize() for n, i in runner.controls.items()}
     for line in lines:
         key, _, value = line.partition('=')
         if key == 'step' or key.startswith('control.') or value in ('absent', '(absent)'):
@@ -644,7 +697,7 @@ def main():
             return 1
     if args.demo:
         return demo(runner, args.demo)
-    scenarios = [s for s in read_scenarios(os.path.join(root, 'e2e', 'scenarios.txt'))
+    scenarios = [s for s in read_scenarios(root)
                  if any(only in s.name for only in args.only.split(','))]
     began = time.time()
     runner.make_template()

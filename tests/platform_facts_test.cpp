@@ -1,10 +1,9 @@
-// The simulated machine must answer as Wine does: the same facts that the end-to-end table
-// expects from Wine are expected here from the simulation.
+// The simulated machine must answer as Wine does: the facts that the end-to-end runs expect
+// from Wine are expected here from the simulation.
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <map>
-#include <sstream>
 
 #include "e2e/platform_facts.h"
 #include "winsim/machine.h"
@@ -16,33 +15,18 @@ std::string Trim(const std::string &s) {
     return b == std::string::npos ? "" : s.substr(b, e - b + 1);
 }
 
-// The facts that the end-to-end table expects of the named row.
-std::map<std::string, std::string> ExpectedFacts(const std::string &row) {
-    std::ifstream in(SCENARIO_TABLE);
-    std::string line, joined;
-    bool inRow = false;
-    while (std::getline(in, line)) {
-        if (!line.empty() && (line[0] == ' ' || line[0] == '\t')) {
-            if (inRow) joined += " " + Trim(line);
-            continue;
-        }
-        if (inRow) break;
-        if (line.compare(0, row.size() + 1, row + " ") == 0) {
-            inRow = true;
-            joined = line;
-        }
-    }
-    std::vector<std::string> fields;
-    std::stringstream fieldStream(joined);
-    for (std::string f; std::getline(fieldStream, f, '|');) fields.push_back(f);
+// The facts that hold on every version, and those under the version's own [section].
+std::map<std::string, std::string> ExpectedFacts(const std::string &version) {
+    std::ifstream in(PLATFORM_FACTS);
     std::map<std::string, std::string> facts;
-    if (fields.size() != 5) return facts;
-    std::stringstream factStream(fields[4]);
-    for (std::string f; std::getline(factStream, f, ';');) {
-        size_t eq = f.find('=');
-        if (eq == std::string::npos) continue;
-        std::string key = Trim(f.substr(0, eq));
-        if (key != "exit") facts[key] = Trim(f.substr(eq + 1));
+    std::string section;
+    for (std::string line; std::getline(in, line);) {
+        line = Trim(line);
+        size_t eq = line.find('=');
+        if (line.empty() || line[0] == '#') continue;
+        if (line[0] == '[') section = Trim(line.substr(1, line.find(']') - 1));
+        else if (eq != std::string::npos && (section.empty() || section == version))
+            facts[Trim(line.substr(0, eq))] = Trim(line.substr(eq + 1));
     }
     return facts;
 }
@@ -60,9 +44,9 @@ void LayOutAsWine(winsim::Machine &m) {
     m.MakeDirectory(m.systemDirectory);
 }
 
-void Check(const char *row, void (*setVersion)(winsim::Machine &)) {
-    auto expected = ExpectedFacts(row);
-    ASSERT_GT(expected.size(), 10u) << "the table has no facts for " << row;
+void Check(const char *version, void (*setVersion)(winsim::Machine &)) {
+    auto expected = ExpectedFacts(version);
+    ASSERT_GT(expected.size(), 10u) << "no platform facts for " << version;
     winsim::Machine m;
     setVersion(m);
     LayOutAsWine(m);
@@ -72,11 +56,11 @@ void Check(const char *row, void (*setVersion)(winsim::Machine &)) {
 }
 
 TEST(PlatformFacts, TheSimulationAnswersAsWineDoesOnWindows98) {
-    Check("win98-platform-facts", [](winsim::Machine &m) { m.SetWindows98(); });
+    Check("win98", [](winsim::Machine &m) { m.SetWindows98(); });
 }
 
 TEST(PlatformFacts, TheSimulationAnswersAsWineDoesOnNt4) {
-    Check("nt40-platform-facts", [](winsim::Machine &m) { m.SetWindowsNt4(); });
+    Check("nt40", [](winsim::Machine &m) { m.SetWindowsNt4(); });
 }
 
 }  // namespace
