@@ -13,50 +13,77 @@
 //        log PATH (the lines of a log file on the machine)
 #include <windows.h>
 #include <commctrl.h>
-#include <share.h>
 #include <shlobj.h>
 #include <tlhelp32.h>
 
+#include "app/resource.h"
+#include "e2e/capture.h"
+#include "e2e/hex.h"
 #include "e2e/platform_facts.h"
+#include "medium/layout.h"
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <string>
-#include <vector>
 
 namespace {
 
-FILE *g_report = nullptr;
-std::string g_screens;
-std::string g_witnessLog;
-PROCESS_INFORMATION g_setup = {};
-PROCESS_INFORMATION g_witness = {};
-HWND g_dialog = nullptr;
-int g_boxes = 0;
-int g_launch = 1;  // counts the program's starts, so that each start's facts have their own names
+// How long the driver waits for the program and for Wine.
+constexpr DWORD ReplyMs = 2000;             // a window's answer to one message
+constexpr DWORD SettleMs = 30000;           // the program back at its messages after a step
+constexpr DWORD FirstWindowMs = 30000;      // the dialog after a start
+constexpr DWORD ProcessMs = 10000;          // a process ready for input, or ended
+constexpr DWORD BoxMs = 15000;              // a message box the step should open
+constexpr DWORD NoBoxLookMs = 100;          // a box that should not open, once the program is idle
+constexpr DWORD SessionEndMs = 20000;       // Wine's session-end helper at work after a restart
+constexpr DWORD NoRestartLookMs = 200;      // a restart that should not come, once the program is idle
+constexpr DWORD UnattendedMs = 120000;      // an unattended run
+constexpr DWORD UnattendedShownMs = 2000;   // an unattended run that showed a window, after it did
+
+const int ControlIds[] = {IDC_EXIT,     IDC_INSTALL, IDC_UNINSTALL,       IDC_IDE,           IDC_SCSI,
+                          IDC_PROGRESS, IDC_NEXT,    IDC_VERSION_CAPTION, IDC_VERSION_LABEL, IDC_PROMPT};
+
+// The driver's one run: where it writes, and the program as it is now.
+struct {
+    FILE *report = nullptr;
+    std::string screens;
+    std::string witnessLog;
+    std::string setupExe;
+    std::string medium;  // the drive Setup.exe starts from, "E:"
+    PROCESS_INFORMATION setup = {};
+    PROCESS_INFORMATION witness = {};
+    HWND dialog = nullptr;
+    int boxes = 0;
+    int launch = 1;  // counts the program's starts, so that each start's facts have their own names
+    DWORD started = 0;
+} g_run;
 
 // A fact of the current start of the program: "restart" on the first, "run2.restart" after.
 std::string Named(const std::string &key) {
-    return (g_launch > 1 ? "run" + std::to_string(g_launch) + "." : "") + key;
+    return (g_run.launch > 1 ? "run" + std::to_string(g_run.launch) + "." : "") + key;
 }
-std::string g_setupExe;
-DWORD g_started = 0;
 
 void Report(const char *format, ...) {
     va_list args;
     va_start(args, format);
-    vfprintf(g_report, format, args);
+    vfprintf(g_run.report, format, args);
     va_end(args);
-    fputc('\n', g_report);
-    fflush(g_report);
+    fputc('\n', g_run.report);
+    fflush(g_run.report);
+}
+
+DWORD_PTR Ask(HWND hwnd, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutA(hwnd, message, wParam, lParam, SMTO_ABORTIFHUNG, ReplyMs, &answer);
+    return answer;
 }
 
 std::string TextOf(HWND hwnd) {
     char text[512] = "";
-    DWORD_PTR length = 0;
-    SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                        SMTO_ABORTIFHUNG, 3000, &length);
+    Ask(hwnd, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
     return text;
 }
 
@@ -66,29 +93,39 @@ std::string ClassOf(HWND hwnd) {
     return name;
 }
 
-bool SetupRunning() { return WaitForSingleObject(g_setup.hProcess, 0) == WAIT_TIMEOUT; }
+std::string TitleOf(HWND hwnd) {
+    char title[128] = "";
+    GetWindowTextA(hwnd, title, sizeof title);
+    return title;
+}
+
+bool SetupRunning() { return WaitForSingleObject(g_run.setup.hProcess, 0) == WAIT_TIMEOUT; }
+
+void SaveScreenAs(HWND hwnd, const std::string &name) {
+    if (!g_run.screens.empty()) SaveScreen(hwnd, g_run.screens + "\\" + name + ".bmp");
+}
 
 // Waits until the program's thread has handled everything posted to it so far: it is then idle
 // in its dialog, showing a box, or gone. A marker posted behind the last step tells: a new typing
 // limit for the read-only Caption field, which no one types into and the program never reads.
 void Settle() {
-    HWND marker = g_dialog ? GetDlgItem(g_dialog, 1010) : nullptr;
+    HWND marker = g_run.dialog ? GetDlgItem(g_run.dialog, IDC_VERSION_CAPTION) : nullptr;
     static WPARAM markers = 0;
     WPARAM limit = 0x10000 + ++markers;
     if (!marker || !PostMessageA(marker, EM_SETLIMITTEXT, limit, 0)) return;
-    for (DWORD start = GetTickCount(); GetTickCount() - start < 30000; Sleep(5)) {
-        DWORD_PTR seen = 0;
+    for (DWORD start = GetTickCount(); GetTickCount() - start < SettleMs; Sleep(5)) {
         if (!SetupRunning() || !IsWindow(marker)) return;
-        if (SendMessageTimeoutA(marker, EM_GETLIMITTEXT, 0, 0, SMTO_ABORTIFHUNG, 1000, &seen) && seen == limit)
-            return;
+        if (Ask(marker, EM_GETLIMITTEXT) == limit) return;
     }
-    Report("busy=the program did not come back to its messages within 30 s");
+    Report("busy=the program did not come back to its messages within %lu s",
+           static_cast<unsigned long>(SettleMs / 1000));
 }
 
 struct Search {
     DWORD pid;
     HWND exclude;
-    const char *title;
+    const char *title;  // null: any
+    bool dialogsOnly;
     HWND found;
 };
 
@@ -97,244 +134,72 @@ BOOL CALLBACK FindTopLevel(HWND hwnd, LPARAM lParam) {
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
     if (pid != s->pid || hwnd == s->exclude || !IsWindowVisible(hwnd)) return TRUE;
-    if (ClassOf(hwnd) != "#32770") return TRUE;
-    char title[128] = "";
-    GetWindowTextA(hwnd, title, sizeof title);
-    if (s->title && strcmp(title, s->title) != 0) return TRUE;
+    if (s->dialogsOnly && ClassOf(hwnd) != "#32770") return TRUE;
+    if (s->title && TitleOf(hwnd) != s->title) return TRUE;
     s->found = hwnd;
     return FALSE;
 }
 
+// A visible top-level window of the program: a dialog (with that title, if given), or any.
+HWND WindowOfSetup(const char *title, HWND exclude, bool dialogsOnly) {
+    Search s = {g_run.setup.dwProcessId, exclude, title, dialogsOnly, nullptr};
+    EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
 HWND WaitForWindow(const char *title, HWND exclude, DWORD milliseconds) {
     for (DWORD start = GetTickCount();; Sleep(10)) {
-        Search s = {g_setup.dwProcessId, exclude, title, nullptr};
-        EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&s));
-        if (s.found) return s.found;
+        if (HWND found = WindowOfSetup(title, exclude, true)) return found;
         if (!SetupRunning() || GetTickCount() - start > milliseconds) return nullptr;
     }
 }
 
-void SaveScreen(HWND hwnd, const std::string &name) {
-    RECT r;
-    if (g_screens.empty() || !GetWindowRect(hwnd, &r)) return;
-    int w = r.right - r.left, h = r.bottom - r.top;
-    if (w <= 0 || h <= 0) return;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    void *bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
-    DWORD stride = ((w * 3) + 3) & ~3;
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
-    file.bfSize = file.bfOffBits + stride * h;
-    std::string path = g_screens + "\\" + name + ".bmp";
-    if (FILE *out = fopen(path.c_str(), "wb")) {
-        fwrite(&file, sizeof file, 1, out);
-        fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out);
-        fwrite(bits, stride, h, out);
-        fclose(out);
-    }
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-}
-
-// A picture of a screen area, or of an icon drawn on a plain background, as 32-bit pixels.
-struct Pixels {
-    int width = 0, height = 0;
-    std::vector<DWORD> data;
-    DWORD At(int x, int y) const { return data[y * width + x] & 0xFFFFFF; }
-};
-
-Pixels Capture(HDC source, int left, int top, int width, int height) {
-    Pixels p;
-    p.width = width;
-    p.height = height;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void *bits = nullptr;
-    HDC memory = CreateCompatibleDC(source);
-    HBITMAP bitmap = CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, source, left, top, SRCCOPY);
-    GdiFlush();
-    p.data.assign(static_cast<DWORD *>(bits), static_cast<DWORD *>(bits) + width * height);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    return p;
-}
-
-// Waits until a window of the program has painted and its picture on the screen holds still,
-// so that what is read from the screen is what a person sees.
-void WaitDrawn(HWND hwnd) {
-    RECT r;
-    // What is left to paint is painted now, in the program's thread, before this returns.
-    RedrawWindow(hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    DWORD_PTR ignored;
-    SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
-    if (!GetWindowRect(hwnd, &r) || r.right <= r.left || r.bottom <= r.top) return;
-    HDC screen = GetDC(nullptr);
-    Pixels last = Capture(screen, r.left, r.top, r.right - r.left, r.bottom - r.top);
-    for (int looks = 0; looks < 100; ++looks) {
-        Sleep(10);
-        Pixels now = Capture(screen, r.left, r.top, r.right - r.left, r.bottom - r.top);
-        if (now.data == last.data) break;
-        last = now;
-    }
-    ReleaseDC(nullptr, screen);
-}
-
-Pixels DrawnIcon(HICON icon, int size, COLORREF background) {
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, size, size);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    HBRUSH brush = CreateSolidBrush(background);
-    RECT all = {0, 0, size, size};
-    FillRect(memory, &all, brush);
-    DeleteObject(brush);
-    DrawIconEx(memory, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
-    Pixels p = Capture(memory, 0, 0, size, size);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return p;
-}
-
-// How much of an icon's opaque part appears somewhere in a screen area, from 0 to 1.
-double IconMatch(const RECT &area, HICON icon, int size) {
-    int width = area.right - area.left, height = area.bottom - area.top;
-    if (!icon || width < size || height < size) return 0;
-    HDC screen = GetDC(nullptr);
-    Pixels shown = Capture(screen, area.left, area.top, width, height);
-    ReleaseDC(nullptr, screen);
-    Pixels onBlack = DrawnIcon(icon, size, RGB(0, 0, 0));
-    Pixels onWhite = DrawnIcon(icon, size, RGB(255, 255, 255));
-    double best = 0;
-    for (int dy = 0; dy + size <= height; ++dy) {
-        for (int dx = 0; dx + size <= width; ++dx) {
-            int opaque = 0, same = 0;
-            for (int y = 0; y < size; ++y) {
-                for (int x = 0; x < size; ++x) {
-                    if (onBlack.At(x, y) != onWhite.At(x, y)) continue;
-                    ++opaque;
-                    same += shown.At(dx + x, dy + y) == onBlack.At(x, y);
-                }
-            }
-            if (opaque && static_cast<double>(same) / opaque > best) best = static_cast<double>(same) / opaque;
-        }
-    }
-    return best;
-}
-
-// Which of the system's message-box icons is shown, judged by its pixels on the screen.
-std::string IconName(HWND iconControl) {
-    RECT r;
-    if (!iconControl || !GetWindowRect(iconControl, &r)) return "none";
-    struct {
-        const char *name;
-        LPCSTR id;
-    } candidates[] = {{"hand", IDI_HAND},
-                      {"question", IDI_QUESTION},
-                      {"exclamation", IDI_EXCLAMATION},
-                      {"asterisk", IDI_ASTERISK}};
-    // The picture is read again for a while if it is not yet recognised.
-    std::string best = "unknown";
-    for (DWORD start = GetTickCount(); best == "unknown" && GetTickCount() - start < 2000; Sleep(20)) {
-        double bestMatch = 0.9;
-        for (const auto &c : candidates) {
-            double match = IconMatch(r, LoadIconA(nullptr, c.id), GetSystemMetrics(SM_CXICON));
-            if (match > bestMatch) {
-                bestMatch = match;
-                best = c.name;
-            }
-        }
-    }
-    return best;
-}
-
-// Whether the program's own icon is drawn at the left of the window's caption.
-bool CaptionShowsProgramIcon(const std::string &exe) {
-    HMODULE module = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    if (!module) return false;
-    int size = GetSystemMetrics(SM_CXSMICON);
-    HICON icon = static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(128), IMAGE_ICON, size, size, 0));
-    RECT r;
-    GetWindowRect(g_dialog, &r);
-    RECT caption = {r.left, r.top, r.left + 3 * size, r.top + 2 * size};
-    double match = IconMatch(caption, icon, size);
-    for (DWORD start = GetTickCount(); match <= 0.75 && GetTickCount() - start < 2000; Sleep(20))
-        match = IconMatch(caption, icon, size);
-    Report("window.iconmatch=%d%%", static_cast<int>(match * 100));
-    DestroyIcon(icon);
-    FreeLibrary(module);
-    // The system may scale or re-quantise the small image; a stray caption matches far less.
-    return match > 0.75;
-}
-
-const int ControlIds[] = {1000, 1001, 1002, 1004, 1005, 1006, 1008, 1010, 1011, 1012};
-
 void View(const std::string &name) {
-    WaitDrawn(g_dialog);
+    WaitDrawn(g_run.dialog);
     std::string visible;
     for (int id : ControlIds) {
-        if (IsWindowVisible(GetDlgItem(g_dialog, id))) {
+        if (IsWindowVisible(GetDlgItem(g_run.dialog, id))) {
             if (!visible.empty()) visible += ' ';
             visible += std::to_string(id);
         }
     }
     Report("%s.visible=%s", name.c_str(), visible.c_str());
-    for (int id : {1010, 1011, 1012})
-        Report("%s.text.%d=%s", name.c_str(), id, TextOf(GetDlgItem(g_dialog, id)).c_str());
-    DWORD_PTR value = 0;
-    SendMessageTimeoutA(GetDlgItem(g_dialog, 1006), PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 2000, &value);
-    Report("%s.progress=%d", name.c_str(), static_cast<int>(value));
-    for (int id : {1004, 1005}) {
-        SendMessageTimeoutA(GetDlgItem(g_dialog, id), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 2000, &value);
-        Report("%s.check.%d=%d", name.c_str(), id, static_cast<int>(value));
-    }
-    SaveScreen(g_dialog, name);
+    for (int id : {IDC_VERSION_CAPTION, IDC_VERSION_LABEL, IDC_PROMPT})
+        Report("%s.text.%d=%s", name.c_str(), id, TextOf(GetDlgItem(g_run.dialog, id)).c_str());
+    Report("%s.progress=%d", name.c_str(), static_cast<int>(Ask(GetDlgItem(g_run.dialog, IDC_PROGRESS), PBM_GETPOS)));
+    for (int id : {IDC_IDE, IDC_SCSI})
+        Report("%s.check.%d=%d", name.c_str(), id, static_cast<int>(Ask(GetDlgItem(g_run.dialog, id), BM_GETCHECK)));
+    SaveScreenAs(g_run.dialog, name);
+}
+
+int FocusedControl() {
+    GUITHREADINFO gui = {};
+    gui.cbSize = sizeof gui;
+    GetGUIThreadInfo(g_run.setup.dwThreadId, &gui);
+    return gui.hwndFocus ? GetDlgCtrlID(gui.hwndFocus) : 0;
 }
 
 void WindowFacts() {
-    char caption[64] = "";
-    GetWindowTextA(g_dialog, caption, sizeof caption);
-    Report("window.caption=%s", caption);
+    HWND dialog = g_run.dialog;
+    Report("window.caption=%s", TitleOf(dialog).c_str());
     RECT r;
-    GetWindowRect(g_dialog, &r);
+    GetWindowRect(dialog, &r);
     int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
     int dx = (r.left + r.right) - sw, dy = (r.top + r.bottom) - sh;
     Report("window.centred=%s", (dx >= -2 && dx <= 2 && dy >= -2 && dy <= 2) ? "yes" : "no");
     Report("window.rect=%ld,%ld,%ld,%ld", r.left, r.top, r.right, r.bottom);
-    LONG style = GetWindowLongA(g_dialog, GWL_STYLE);
-    LONG exStyle = GetWindowLongA(g_dialog, GWL_EXSTYLE);
+    LONG style = GetWindowLongA(dialog, GWL_STYLE);
+    LONG exStyle = GetWindowLongA(dialog, GWL_EXSTYLE);
     Report("window.minimizebox=%s", (style & WS_MINIMIZEBOX) ? "yes" : "no");
     Report("window.maximizebox=%s", (style & WS_MAXIMIZEBOX) ? "yes" : "no");
     Report("window.appwindow=%s", (exStyle & WS_EX_APPWINDOW) ? "yes" : "no");
-    Report("window.icon=%s", CaptionShowsProgramIcon(g_setupExe) ? "yes" : "no");
-    GUITHREADINFO gui = {};
-    gui.cbSize = sizeof gui;
-    GetGUIThreadInfo(g_setup.dwThreadId, &gui);
-    Report("window.focus=%d", gui.hwndFocus ? GetDlgCtrlID(gui.hwndFocus) : 0);
+    double match = CaptionIconMatch(dialog, g_run.setupExe, IDR_MAINFRAME);
+    Report("window.iconmatch=%d%%", static_cast<int>(match * 100));
+    // The system may scale or re-quantise the small image; a stray caption matches far less.
+    Report("window.icon=%s", match > 0.75 ? "yes" : "no");
+    Report("window.focus=%d", FocusedControl());
     for (int id : ControlIds) {
-        HWND c = GetDlgItem(g_dialog, id);
+        HWND c = GetDlgItem(dialog, id);
         Report("control.%d=%s 0x%08lX 0x%lX", id, ClassOf(c).c_str(),
                static_cast<unsigned long>(GetWindowLongA(c, GWL_STYLE)),
                static_cast<unsigned long>(GetWindowLongA(c, GWL_EXSTYLE)));
@@ -356,8 +221,7 @@ BOOL CALLBACK CollectBoxParts(HWND hwnd, LPARAM lParam) {
     if (cls == "Static" && (style & SS_TYPEMASK) == SS_ICON) {
         parts->icon = hwnd;
     } else if (cls == "Static") {
-        std::string t = TextOf(hwnd);
-        if (!t.empty()) parts->text += t;
+        parts->text += TextOf(hwnd);
     } else if (cls == "Button") {
         if (!parts->buttons.empty()) parts->buttons += ' ';
         parts->buttons += TextOf(hwnd);
@@ -367,49 +231,40 @@ BOOL CALLBACK CollectBoxParts(HWND hwnd, LPARAM lParam) {
 }
 
 void Box(bool expected) {
-    HWND box;
-    if (expected) {
-        box = WaitForWindow(nullptr, g_dialog, 15000);
-    } else {
-        // A box opens within the step that causes it: once the program is idle, a short look
-        // is enough.
-        Settle();
-        box = WaitForWindow(nullptr, g_dialog, 100);
-    }
+    // A box opens within the step that causes it: once the program is idle, a short look is
+    // enough to tell that none did.
+    if (!expected) Settle();
+    HWND box = WaitForWindow(nullptr, g_run.dialog, expected ? BoxMs : NoBoxLookMs);
     if (!box) {
         if (expected) Report("box=none");
         return;
     }
-    ++g_boxes;
+    ++g_run.boxes;
     WaitDrawn(box);
-    char caption[128] = "";
-    GetWindowTextA(box, caption, sizeof caption);
     BoxParts parts;
     EnumChildWindows(box, CollectBoxParts, reinterpret_cast<LPARAM>(&parts));
-    DWORD_PTR pos = 0;
-    SendMessageTimeoutA(GetDlgItem(g_dialog, 1006), PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 2000, &pos);
-    std::string name = Named("box" + std::to_string(g_boxes));
-    Report("%s.caption=%s", name.c_str(), caption);
+    int progress = static_cast<int>(Ask(GetDlgItem(g_run.dialog, IDC_PROGRESS), PBM_GETPOS));
+    std::string name = Named("box" + std::to_string(g_run.boxes));
+    Report("%s.caption=%s", name.c_str(), TitleOf(box).c_str());
     Report("%s.text=%s", name.c_str(), parts.text.c_str());
-    Report("%s.icon=%s", name.c_str(), IconName(parts.icon).c_str());
+    Report("%s.icon=%s", name.c_str(), MessageBoxIconName(parts.icon).c_str());
     Report("%s.buttons=%s", name.c_str(), parts.buttons.c_str());
-    Report("%s.owner=%s", name.c_str(), GetWindow(box, GW_OWNER) == g_dialog ? "dialog" : "other");
-    Report("%s.progress=%d", name.c_str(), static_cast<int>(pos));
-    SaveScreen(box, name);
+    Report("%s.owner=%s", name.c_str(), GetWindow(box, GW_OWNER) == g_run.dialog ? "dialog" : "other");
+    Report("%s.progress=%d", name.c_str(), progress);
+    SaveScreenAs(box, name);
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(parts.ok));
     Settle();
 }
 
 bool WitnessSawRestart() {
-    if (FILE *log = fopen(g_witnessLog.c_str(), "r")) {
-        char line[128];
-        bool seen = false;
-        while (fgets(line, sizeof line, log))
-            if (strstr(line, "WM_QUERYENDSESSION")) seen = true;
-        fclose(log);
-        return seen;
-    }
-    return false;
+    FILE *log = fopen(g_run.witnessLog.c_str(), "r");
+    if (!log) return false;
+    char line[128];
+    bool seen = false;
+    while (fgets(line, sizeof line, log))
+        if (strstr(line, "WM_QUERYENDSESSION")) seen = true;
+    fclose(log);
+    return seen;
 }
 
 // Whether Wine's session-end helper is at work: a restart request starts it and it then queries
@@ -428,23 +283,19 @@ bool EndingSession() {
 // Waits until Wine's session-end helper has finished with the machine's processes: a program
 // started while it is at work is refused (CreateProcess fails with 1359).
 void WaitSessionEnded() {
-    for (DWORD start = GetTickCount(); EndingSession() && GetTickCount() - start < 20000;) Sleep(10);
+    for (DWORD start = GetTickCount(); EndingSession() && GetTickCount() - start < SessionEndMs;) Sleep(10);
 }
 
 // A restart was requested if the witness was asked to end the session. The request is made
 // before the program goes idle, so without the helper at work a short look decides "no".
 bool RestartRequested(bool expected) {
     if (!expected) Settle();
-    for (DWORD start = GetTickCount(), bound = expected ? 20000 : 200;; Sleep(10)) {
+    for (DWORD start = GetTickCount(), bound = expected ? SessionEndMs : NoRestartLookMs;; Sleep(10)) {
         if (WitnessSawRestart()) return true;
-        if (!expected && EndingSession()) bound = 20000;
+        if (!expected && EndingSession()) bound = SessionEndMs;
         if (GetTickCount() - start > bound) return false;
     }
 }
-
-// The files the medium holds, so that an installed file can be named by its source.
-const char *const MediumFiles[] = {"\\95-98\\95drv.exe", "\\95-98\\ide\\95drv.vxd", "\\95-98\\scsi\\95drv.vxd",
-                                   "\\NT\\ZIV.sys", "\\Vave_R.exe", "\\RizoZezu.lnk", "\\FCHK1.DAT"};
 
 bool ReadWhole(const std::string &path, std::string &bytes) {
     FILE *f = fopen(path.c_str(), "rb");
@@ -457,62 +308,62 @@ bool ReadWhole(const std::string &path, std::string &bytes) {
 
 std::string Escaped(const std::string &bytes) {
     std::string out;
-    char b[8];
     for (unsigned char c : bytes) {
         if (c == '\\') out += "\\\\";
         else if (c == '\r') out += "\\r";
         else if (c == '\n') out += "\\n";
-        else if (c < 32 || c > 126 || c == ';') {
-            snprintf(b, sizeof b, "\\x%02X", c);
-            out += b;
-        } else out += static_cast<char>(c);
+        else if (c < 32 || c > 126 || c == ';') out += "\\x" + HexByte(c);
+        else out += static_cast<char>(c);
     }
     return out;
 }
 
+// A medium path as the program names it: "\95-98\95drv.exe".
+std::string MediumPath(const char *layoutPath) {
+    std::string path = std::string("\\") + layoutPath;
+    for (char &c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+
 // A file as it stands: absent, a copy of a medium file, or its (escaped) bytes.
-std::string Describe(const std::string &path, const std::string &medium) {
+std::string FileFact(const std::string &path) {
     std::string bytes, source;
     DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return "absent";
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) return "folder";
     if (!ReadWhole(path, bytes)) return "unreadable";
-    for (const char *file : MediumFiles)
-        if (ReadWhole(medium + file, source) && source == bytes) return std::string("from ") + file;
+    for (const MediumFile &file : MediumLayout()) {
+        std::string name = MediumPath(file.path);
+        if (ReadWhole(g_run.medium + name, source) && source == bytes) return "from " + name;
+    }
     return Escaped(bytes);
 }
 
-void RegistryFacts(const char *label, const char *path, const char *const *values, int count) {
+void RegistryFacts(const char *label, const char *path, std::initializer_list<const char *> values) {
     HKEY key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS) {
         Report("reg.%s=absent", label);
         return;
     }
     Report("reg.%s=present", label);
-    for (int i = 0; i < count; ++i) {
+    for (const char *value : values) {
         BYTE data[256];
         DWORD type = 0, size = sizeof data;
-        if (RegQueryValueExA(key, values[i], nullptr, &type, data, &size) != ERROR_SUCCESS) {
-            Report("reg.%s.%s=absent", label, values[i]);
+        if (RegQueryValueExA(key, value, nullptr, &type, data, &size) != ERROR_SUCCESS) {
+            Report("reg.%s.%s=absent", label, value);
             continue;
         }
-        std::string hex;
-        char b[4];
-        for (DWORD k = 0; k < size; ++k) {
-            snprintf(b, sizeof b, k ? " %02X" : "%02X", data[k]);
-            hex += b;
-        }
-        Report("reg.%s.%s=type %lu size %lu data %s", label, values[i], static_cast<unsigned long>(type),
-               static_cast<unsigned long>(size), hex.c_str());
+        Report("reg.%s.%s=type %lu size %lu data %s", label, value, static_cast<unsigned long>(type),
+               static_cast<unsigned long>(size), Hex(std::string(reinterpret_cast<char *>(data), size)).c_str());
     }
     RegCloseKey(key);
 }
 
 // What the program may have changed on the machine, as Windows shows it.
-void MachineFacts(const std::string &medium) {
-    char system[MAX_PATH], programs[MAX_PATH] = "", windows[MAX_PATH];
+void MachineFacts() {
+    char system[MAX_PATH], programs[MAX_PATH] = "";
     GetSystemDirectoryA(system, sizeof system);
-    GetWindowsDirectoryA(windows, sizeof windows);
     SHGetSpecialFolderPathA(nullptr, programs, CSIDL_PROGRAMS, FALSE);
     const std::string sys = system, prog = programs;
     const struct {
@@ -532,173 +383,15 @@ void MachineFacts(const std::string &medium) {
         {"config.sys", "c:\\config.sys"},
         {"config.sss", "c:\\CONFIG.SSS"},
     };
-    for (const auto &f : files) Report("file.%s=%s", f.label, Describe(f.path, medium).c_str());
+    for (const auto &f : files) Report("file.%s=%s", f.label, FileFact(f.path).c_str());
     for (const char *key : {"PagingDrive", "MaxPagingFileSize"}) {
         char value[64];
         GetPrivateProfileStringA("386Enh", key, "(absent)", value, sizeof value, "system.ini");
         Report("system.ini.%s=%s", key, value);
     }
-    RegistryFacts("marker", "system\\Restore Card", nullptr, 0);
-    static const char *const ziv[] = {"ErrorControl", "Type", "Start"};
-    RegistryFacts("ziv", "SYSTEM\\CurrentControlSet\\Services\\ZIV", ziv, 3);
-    static const char *const scvxd[] = {"Start", "StaticVxD"};
-    RegistryFacts("scvxd", "System\\CurrentControlSet\\Services\\VxD\\SCVXD", scvxd, 2);
-}
-
-void End() {
-    DWORD code = 0;
-    if (WaitForSingleObject(g_setup.hProcess, 10000) == WAIT_TIMEOUT) {
-        Report("exit=running");
-        TerminateProcess(g_setup.hProcess, 1);
-        return;
-    }
-    GetExitCodeProcess(g_setup.hProcess, &code);
-    Report("exit=%lu", static_cast<unsigned long>(code));
-}
-
-LRESULT CALLBACK WitnessProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_QUERYENDSESSION || message == WM_ENDSESSION) {
-        if (FILE *log = fopen(g_witnessLog.c_str(), "a")) {
-            fprintf(log, "%s wParam=%lu lParam=0x%lX\n",
-                    message == WM_QUERYENDSESSION ? "WM_QUERYENDSESSION" : "WM_ENDSESSION",
-                    static_cast<unsigned long>(wParam), static_cast<unsigned long>(lParam));
-            fclose(log);
-        }
-        return TRUE;
-    }
-    return DefWindowProcA(hwnd, message, wParam, lParam);
-}
-
-int Witness() {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = WitnessProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "SetupRestartWitness";
-    RegisterClassA(&wc);
-    CreateWindowA(wc.lpszClassName, "witness", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                  wc.hInstance, nullptr);
-    if (FILE *log = fopen(g_witnessLog.c_str(), "a")) {
-        fputs("ready\n", log);
-        fclose(log);
-    }
-    MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
-    return 0;
-}
-
-bool StartWitness() {
-    char self[MAX_PATH];
-    GetModuleFileNameA(nullptr, self, sizeof self);
-    std::string command = std::string("\"") + self + "\" --witness \"" + g_witnessLog + "\"";
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                        &g_witness))
-        return false;
-    for (DWORD start = GetTickCount(); GetTickCount() - start < 10000; Sleep(10)) {
-        if (FILE *log = fopen(g_witnessLog.c_str(), "r")) {
-            fclose(log);
-            return true;
-        }
-    }
-    return false;
-}
-
-bool StartSetup(const std::string &exe) {
-    std::string directory = exe.substr(0, exe.find_last_of('\\') + 1);
-    std::string command = "\"" + exe + "\"";
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    // Under load, Wine now and then ends a freshly started program before its first window; a
-    // second start is made then, and the report says so.
-    for (int attempt = 1;; ++attempt) {
-        if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(), &si,
-                            &g_setup)) {
-            Report("launch=failed %lu", static_cast<unsigned long>(GetLastError()));
-            return false;
-        }
-        g_dialog = WaitForWindow("Setup", nullptr, 30000);
-        if (g_dialog) break;
-        DWORD code = 0;
-        bool ended = !SetupRunning() && GetExitCodeProcess(g_setup.hProcess, &code);
-        Report("launch=no dialog%s, exit %lu", ended ? "" : " in 30 s", static_cast<unsigned long>(code));
-        if (!ended || attempt == 2) return false;
-        CloseHandle(g_setup.hProcess);
-        CloseHandle(g_setup.hThread);
-    }
-    WaitForInputIdle(g_setup.hProcess, 10000);
-    Settle();
-    WaitDrawn(g_dialog);
-    Report("launch=ok at %lu ms", static_cast<unsigned long>(GetTickCount() - g_started));
-    return true;
-}
-
-struct Shown {
-    DWORD pid;
-    HWND found;
-};
-
-BOOL CALLBACK FindShown(HWND hwnd, LPARAM lParam) {
-    Shown *s = reinterpret_cast<Shown *>(lParam);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    if (pid != s->pid || !IsWindowVisible(hwnd)) return TRUE;
-    s->found = hwnd;
-    return FALSE;
-}
-
-// A visible top-level window of the program, whatever its class, or null.
-HWND VisibleWindowOfSetup() {
-    Shown shown = {g_setup.dwProcessId, nullptr};
-    EnumWindows(FindShown, reinterpret_cast<LPARAM>(&shown));
-    return shown.found;
-}
-
-// Runs the program with `arguments` from the medium and looks for a window of it as often as
-// it can until the program ends; then its exit code.
-void Unattended(const std::string &arguments) {
-    if (g_setup.hProcess) {
-        // A later run: a new start, with its own witness of a restart.
-        WaitSessionEnded();
-        CloseHandle(g_setup.hProcess);
-        CloseHandle(g_setup.hThread);
-        ++g_launch;
-        if (g_witness.hProcess) TerminateProcess(g_witness.hProcess, 0);
-        DeleteFileA(g_witnessLog.c_str());
-        if (!StartWitness()) Report("witness=failed");
-    }
-    std::string directory = g_setupExe.substr(0, g_setupExe.find_last_of('\\') + 1);
-    std::string command = "\"" + g_setupExe + "\" " + arguments;
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(), &si,
-                        &g_setup)) {
-        Report("%s=failed %lu", Named("unattended.launch").c_str(), static_cast<unsigned long>(GetLastError()));
-        return;
-    }
-    std::string windows = "none";
-    // A program that shows a window waits for a person: it gets two seconds more, not two minutes.
-    DWORD limit = GetTickCount() + 120000;
-    while (WaitForSingleObject(g_setup.hProcess, 5) == WAIT_TIMEOUT && static_cast<LONG>(GetTickCount() - limit) < 0) {
-        HWND shown = VisibleWindowOfSetup();
-        if (shown && windows == "none") {
-            char title[128] = "";
-            GetWindowTextA(shown, title, sizeof title);
-            windows = ClassOf(shown) + " " + title;
-            WaitDrawn(shown);  // painted before its picture is taken
-            SaveScreen(shown, Named("unattended-window"));
-            limit = GetTickCount() + 2000;
-        }
-    }
-    Report("%s=%s", Named("unattended.windows").c_str(), windows.c_str());
-    DWORD code = 0;
-    if (SetupRunning()) {
-        Report("%s=running", Named("unattended.exit").c_str());
-        TerminateProcess(g_setup.hProcess, 1);
-        return;
-    }
-    GetExitCodeProcess(g_setup.hProcess, &code);
-    Report("%s=%lu", Named("unattended.exit").c_str(), static_cast<unsigned long>(code));
+    RegistryFacts("marker", "system\\Restore Card", {});
+    RegistryFacts("ziv", "SYSTEM\\CurrentControlSet\\Services\\ZIV", {"ErrorControl", "Type", "Start"});
+    RegistryFacts("scvxd", "System\\CurrentControlSet\\Services\\VxD\\SCVXD", {"Start", "StaticVxD"});
 }
 
 // The log's lines as they are on the machine, and whether each ends with CR LF.
@@ -723,104 +416,258 @@ void LogFacts(const std::string &path) {
     Report("log.crlf=%s", crlf ? "yes" : "no");
 }
 
+void AppendToWitnessLog(const char *line) {
+    if (FILE *log = fopen(g_run.witnessLog.c_str(), "a")) {
+        fputs(line, log);
+        fclose(log);
+    }
+}
+
+LRESULT CALLBACK WitnessProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_QUERYENDSESSION || message == WM_ENDSESSION) {
+        char line[128];
+        snprintf(line, sizeof line, "%s wParam=%lu lParam=0x%lX\n",
+                 message == WM_QUERYENDSESSION ? "WM_QUERYENDSESSION" : "WM_ENDSESSION",
+                 static_cast<unsigned long>(wParam), static_cast<unsigned long>(lParam));
+        AppendToWitnessLog(line);
+        return TRUE;
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+int Witness() {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = WitnessProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "SetupRestartWitness";
+    RegisterClassA(&wc);
+    CreateWindowA(wc.lpszClassName, "witness", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                  wc.hInstance, nullptr);
+    AppendToWitnessLog("ready\n");
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+    return 0;
+}
+
+// A new witness for each start of the program: a restart ends the one before.
+void StartWitness() {
+    if (g_run.witness.hProcess) TerminateProcess(g_run.witness.hProcess, 0);
+    DeleteFileA(g_run.witnessLog.c_str());
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, sizeof self);
+    std::string command = std::string("\"") + self + "\" --witness \"" + g_run.witnessLog + "\"";
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &g_run.witness)) {
+        for (DWORD start = GetTickCount(); GetTickCount() - start < ProcessMs; Sleep(10)) {
+            if (FILE *log = fopen(g_run.witnessLog.c_str(), "r")) {
+                fclose(log);
+                return;
+            }
+        }
+    }
+    Report("witness=failed");
+}
+
+// Starts Setup.exe from the medium with `arguments`; false, reported, if it cannot be.
+bool CreateSetup(const std::string &arguments, const char *fact) {
+    std::string command = "\"" + g_run.setupExe + "\"" + arguments, directory = g_run.medium + "\\";
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(), &si, &g_run.setup))
+        return true;
+    Report("%s=failed %lu", fact, static_cast<unsigned long>(GetLastError()));
+    return false;
+}
+
+// The program ended or was ended: a later start gets its own names and its own witness.
+void NextLaunch() {
+    CloseHandle(g_run.setup.hProcess);
+    CloseHandle(g_run.setup.hThread);
+    g_run.setup = {};
+    g_run.dialog = nullptr;
+    g_run.boxes = 0;
+    ++g_run.launch;
+    WaitSessionEnded();
+    StartWitness();
+}
+
+bool StartSetup() {
+    // Under load, Wine now and then ends a freshly started program before its first window; a
+    // second start is made then, and the report says so.
+    for (int attempt = 1;; ++attempt) {
+        if (!CreateSetup("", "launch")) return false;
+        g_run.dialog = WaitForWindow("Setup", nullptr, FirstWindowMs);
+        if (g_run.dialog) break;
+        DWORD code = 0;
+        bool ended = !SetupRunning() && GetExitCodeProcess(g_run.setup.hProcess, &code);
+        std::string late = ended ? "" : " in " + std::to_string(FirstWindowMs / 1000) + " s";
+        Report("launch=no dialog%s, exit %lu", late.c_str(), static_cast<unsigned long>(code));
+        if (!ended || attempt == 2) return false;
+        CloseHandle(g_run.setup.hProcess);
+        CloseHandle(g_run.setup.hThread);
+    }
+    WaitForInputIdle(g_run.setup.hProcess, ProcessMs);
+    Settle();
+    WaitDrawn(g_run.dialog);
+    Report("launch=ok at %lu ms", static_cast<unsigned long>(GetTickCount() - g_run.started));
+    return true;
+}
+
+// Runs the program with `arguments` from the medium and looks for a window of it as often as
+// it can until the program ends; then its exit code.
+void Unattended(const std::string &arguments) {
+    if (g_run.setup.hProcess) NextLaunch();
+    if (!CreateSetup(" " + arguments, Named("unattended.launch").c_str())) return;
+    std::string windows = "none";
+    // A program that shows a window waits for a person: it gets two seconds more, not two minutes.
+    DWORD limit = GetTickCount() + UnattendedMs;
+    while (WaitForSingleObject(g_run.setup.hProcess, 5) == WAIT_TIMEOUT && static_cast<LONG>(GetTickCount() - limit) < 0) {
+        HWND shown = WindowOfSetup(nullptr, nullptr, false);
+        if (shown && windows == "none") {
+            windows = ClassOf(shown) + " " + TitleOf(shown);
+            WaitDrawn(shown);  // painted before its picture is taken
+            SaveScreenAs(shown, Named("unattended-window"));
+            limit = GetTickCount() + UnattendedShownMs;
+        }
+    }
+    Report("%s=%s", Named("unattended.windows").c_str(), windows.c_str());
+    DWORD code = 0;
+    if (SetupRunning()) {
+        Report("%s=running", Named("unattended.exit").c_str());
+        TerminateProcess(g_run.setup.hProcess, 1);
+        return;
+    }
+    GetExitCodeProcess(g_run.setup.hProcess, &code);
+    Report("%s=%lu", Named("unattended.exit").c_str(), static_cast<unsigned long>(code));
+}
+
+void End() {
+    DWORD code = 0;
+    if (WaitForSingleObject(g_run.setup.hProcess, ProcessMs) == WAIT_TIMEOUT) {
+        Report("exit=running");
+        TerminateProcess(g_run.setup.hProcess, 1);
+        return;
+    }
+    GetExitCodeProcess(g_run.setup.hProcess, &code);
+    Report("exit=%lu", static_cast<unsigned long>(code));
+}
+
+void PressEscape() {
+    GUITHREADINFO gui = {};
+    gui.cbSize = sizeof gui;
+    GetGUIThreadInfo(g_run.setup.dwThreadId, &gui);
+    HWND target = gui.hwndFocus ? gui.hwndFocus : g_run.dialog;
+    PostMessageA(target, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+    PostMessageA(target, WM_KEYUP, VK_ESCAPE, 0xC0010001);
+    Settle();
+}
+
+// The machine has restarted: the program is started again from the medium.
+bool Relaunch() {
+    if (SetupRunning()) TerminateProcess(g_run.setup.hProcess, 1);
+    Report("%s=%d", Named("boxes").c_str(), g_run.boxes);
+    NextLaunch();
+    return StartSetup();
+}
+
+// The medium file the scenario kept aside comes back, as with the right disc.
+void Insert(const std::string &path) {
+    BOOL moved = MoveFileA((g_run.medium + path + ".away").c_str(), (g_run.medium + path).c_str());
+    Report("insert=%s", moved ? "ok" : "failed");
+}
+
+void ReportRestart(bool expected) {
+    Report("%s=%s", Named("restart").c_str(), RestartRequested(expected) ? "yes" : "no");
+}
+
+// Each step by its name: whether it takes the argument after it, and what it does; a step that
+// returns false ends the run.
+const struct Step {
+    const char *name;
+    bool takesArgument;
+    bool (*run)(const std::string &argument);
+} Steps[] = {
+    {"view", true, [](const std::string &name) { return View(name), true; }},
+    {"click", true,
+     [](const std::string &id) {
+         PostMessageA(GetDlgItem(g_run.dialog, atoi(id.c_str())), BM_CLICK, 0, 0);
+         return Settle(), true;
+     }},
+    {"esc", false, [](const std::string &) { return PressEscape(), true; }},
+    {"close", false,
+     [](const std::string &) {
+         PostMessageA(g_run.dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+         return Settle(), true;
+     }},
+    {"box", false, [](const std::string &) { return Box(true), true; }},
+    {"no-box", false, [](const std::string &) { return Box(false), true; }},
+    {"window", false, [](const std::string &) { return WindowFacts(), true; }},
+    {"restart", false, [](const std::string &) { return ReportRestart(true), true; }},
+    {"no-restart", false, [](const std::string &) { return ReportRestart(false), true; }},
+    {"relaunch", false, [](const std::string &) { return Relaunch(); }},
+    {"insert", true, [](const std::string &path) { return Insert(path), true; }},
+    {"machine", false, [](const std::string &) { return MachineFacts(), true; }},
+    {"platform", false,
+     [](const std::string &) {
+         PlatformFacts([](const char *key, const char *value) { Report("%s=%s", key, value); });
+         return true;
+     }},
+    {"unattended", true, [](const std::string &arguments) { return Unattended(arguments), true; }},
+    {"log", true, [](const std::string &path) { return LogFacts(path), true; }},
+    {"wait", false, [](const std::string &) { return WaitForSingleObject(g_run.setup.hProcess, INFINITE), true; }},
+    {"end", false, [](const std::string &) { return End(), true; }},
+};
+
+void RunSteps(int count, char **words) {
+    for (int i = 0; i < count; ++i) {
+        Report("step=%s at %lu ms", words[i], static_cast<unsigned long>(GetTickCount() - g_run.started));
+        const Step *step = nullptr;
+        for (const Step &s : Steps)
+            if (strcmp(s.name, words[i]) == 0) step = &s;
+        if (!step) {
+            Report("error=unknown step %s", words[i]);
+            continue;
+        }
+        std::string argument = step->takesArgument && i + 1 < count ? words[++i] : "";
+        if (!step->run(argument)) return;
+    }
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
     if (argc == 3 && strcmp(argv[1], "--witness") == 0) {
-        g_witnessLog = argv[2];
+        g_run.witnessLog = argv[2];
         return Witness();
     }
     if (argc < 4) {
         fprintf(stderr, "usage: driver REPORT SCREENS SETUP_EXE STEP...\n");
         return 2;
     }
-    g_report = fopen(argv[1], "w");
-    if (!g_report) return 2;
-    g_screens = argv[2];
-    g_started = GetTickCount();
-    g_witnessLog = std::string(argv[1]) + ".witness";
-    DeleteFileA(g_witnessLog.c_str());
-    if (!StartWitness()) Report("witness=failed");
-    g_setupExe = argv[3];
+    g_run.report = fopen(argv[1], "w");
+    if (!g_run.report) return 2;
+    g_run.screens = argv[2];
+    g_run.started = GetTickCount();
+    g_run.witnessLog = std::string(argv[1]) + ".witness";
+    StartWitness();
+    g_run.setupExe = argv[3];
+    g_run.medium = g_run.setupExe.substr(0, g_run.setupExe.find_last_of('\\'));
     bool unattended = argc > 4 && strcmp(argv[4], "unattended") == 0;
-    if (!unattended && !StartSetup(g_setupExe)) {
-        if (g_witness.hProcess) TerminateProcess(g_witness.hProcess, 0);
-        if (SetupRunning()) TerminateProcess(g_setup.hProcess, 1);
+    if (!unattended && !StartSetup()) {
+        if (g_run.witness.hProcess) TerminateProcess(g_run.witness.hProcess, 0);
+        if (SetupRunning()) TerminateProcess(g_run.setup.hProcess, 1);
         return 1;
     }
-    for (int i = 4; i < argc; ++i) {
-        std::string step = argv[i];
-        std::string arg = i + 1 < argc ? argv[i + 1] : "";
-        Report("step=%s at %lu ms", step.c_str(), static_cast<unsigned long>(GetTickCount() - g_started));
-        if (step == "view") {
-            View(arg), ++i;
-        } else if (step == "click") {
-            PostMessageA(GetDlgItem(g_dialog, atoi(arg.c_str())), BM_CLICK, 0, 0), ++i;
-            Settle();
-        } else if (step == "esc") {
-            GUITHREADINFO gui = {};
-            gui.cbSize = sizeof gui;
-            GetGUIThreadInfo(g_setup.dwThreadId, &gui);
-            PostMessageA(gui.hwndFocus ? gui.hwndFocus : g_dialog, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
-            PostMessageA(gui.hwndFocus ? gui.hwndFocus : g_dialog, WM_KEYUP, VK_ESCAPE, 0xC0010001);
-            Settle();
-        } else if (step == "close") {
-            PostMessageA(g_dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-            Settle();
-        } else if (step == "box") {
-            Box(true);
-        } else if (step == "no-box") {
-            Box(false);
-        } else if (step == "window") {
-            WindowFacts();
-        } else if (step == "restart") {
-            Report("%s=%s", Named("restart").c_str(), RestartRequested(true) ? "yes" : "no");
-        } else if (step == "no-restart") {
-            Report("%s=%s", Named("restart").c_str(), RestartRequested(false) ? "yes" : "no");
-        } else if (step == "relaunch") {
-            // The machine has restarted: the program is started again from the medium.
-            if (SetupRunning()) TerminateProcess(g_setup.hProcess, 1);
-            Report("%s=%d", Named("boxes").c_str(), g_boxes);
-            CloseHandle(g_setup.hProcess);
-            CloseHandle(g_setup.hThread);
-            g_dialog = nullptr;
-            g_boxes = 0;
-            ++g_launch;
-            WaitSessionEnded();
-            if (g_witness.hProcess) TerminateProcess(g_witness.hProcess, 0);
-            DeleteFileA(g_witnessLog.c_str());
-            if (!StartWitness()) Report("witness=failed");
-            if (!StartSetup(g_setupExe)) break;
-        } else if (step == "insert") {
-            // The medium file the scenario kept aside comes back, as with the right disc.
-            std::string medium = g_setupExe.substr(0, g_setupExe.find_last_of('\\'));
-            BOOL moved = MoveFileA((medium + arg + ".away").c_str(), (medium + arg).c_str());
-            Report("insert=%s", moved ? "ok" : "failed");
-            ++i;
-        } else if (step == "machine") {
-            MachineFacts(g_setupExe.substr(0, g_setupExe.find_last_of('\\')));
-        } else if (step == "platform") {
-            PlatformFacts([](const char *key, const char *value) { Report("%s=%s", key, value); });
-        } else if (step == "unattended") {
-            Unattended(arg), ++i;
-        } else if (step == "log") {
-            LogFacts(arg), ++i;
-        } else if (step == "wait") {
-            WaitForSingleObject(g_setup.hProcess, INFINITE);
-        } else if (step == "end") {
-            End();
-        } else {
-            Report("error=unknown step %s", step.c_str());
-        }
-    }
-    Report("%s=%d", Named("boxes").c_str(), g_boxes);
+    RunSteps(argc - 4, argv + 4);
+    Report("%s=%d", Named("boxes").c_str(), g_run.boxes);
     if (SetupRunning()) {
         Report("exit=running");
-        TerminateProcess(g_setup.hProcess, 1);
+        TerminateProcess(g_run.setup.hProcess, 1);
     }
     // The witness would keep the Wine machine running; it has said what it saw.
-    if (g_witness.hProcess) TerminateProcess(g_witness.hProcess, 0);
+    if (g_run.witness.hProcess) TerminateProcess(g_run.witness.hProcess, 0);
     Report("done=yes");
-    fclose(g_report);
+    fclose(g_run.report);
     return 0;
 }

@@ -2,19 +2,10 @@
 
 #include <string>
 
+#include "e2e/hex.h"
 #include "platform/platform.h"
 
 namespace {
-
-std::string Hex(const std::string &bytes) {
-    std::string out;
-    char b[4];
-    for (unsigned char c : bytes) {
-        snprintf(b, sizeof b, out.empty() ? "%02X" : " %02X", c);
-        out += b;
-    }
-    return out;
-}
 
 std::string ReadAll(const char *path, const char *mode) {
     std::string bytes;
