@@ -51,6 +51,11 @@ SCREEN = '1024x768x24'
 DPI = '96'
 
 
+def quiet(command, **options):
+    """Runs a command, its output thrown away."""
+    return subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, **options)
+
+
 def is_shared(path):
     return path.lower().endswith(SHARED_KINDS) and os.path.isfile(path) \
         and not os.path.islink(path)
@@ -311,11 +316,10 @@ def differences(before, after, shared=()):
                 found.append(f'{kind} {name} removed')
             elif name not in old:
                 found.append(f'{kind} {name} added')
-            elif kind == 'file' and 'folder' in (old[name], new[name]):
-                if old[name] != new[name]:
+            elif kind == 'file':
+                if old[name] != new[name] if 'folder' in (old[name], new[name]) \
+                        else not new[name].same_as(old[name], shared):
                     found.append(f'file {name} changed')
-            elif kind == 'file' and not new[name].same_as(old[name], shared):
-                found.append(f'file {name} changed')
             elif kind == 'key':
                 for value in sorted(set(old[name]) | set(new[name])):
                     if old[name].get(value) != new[name].get(value):
@@ -398,8 +402,7 @@ class Runner:
         with open(self.fontconfig, 'w') as f:
             f.write(FONTCONFIG)
         env = self.env(self.template)
-        subprocess.run(['wineboot', '-i'], env=env, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, check=True, timeout=300)
+        quiet(['wineboot', '-i'], env=env, check=True, timeout=300)
         subprocess.run(['wineserver', '-w'], env=env, check=True, timeout=120)
         fonts = host_path({'c': os.path.join(self.template, 'drive_c')}, 'c:\\windows\\Fonts')
         for name in sorted(os.listdir(WINE_FONTS)):
@@ -505,8 +508,7 @@ class Runner:
         report = os.path.join(folder, 'report.txt')
         before = snapshot(prefix, os.path.join(folder, 'd'), self.template, self.shared_state)
         times = {'prepare': time.time()}
-        subprocess.run(['wineserver', '-p1'], env=env, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL)
+        quiet(['wineserver', '-p1'], env=env)
         command = ['wine', self.driver, windows_path(report), windows_path(screens),
                    'E:\\Setup.exe'] + driver_arguments(scenario.steps, self.controls)
         problems = []
@@ -557,10 +559,8 @@ class Runner:
         for name in sorted(os.listdir(screens)):
             if name.endswith('.bmp'):
                 # Without dates in the file, the same picture gives the same bytes.
-                subprocess.run(['convert', os.path.join(screens, name), '-strip',
-                                '-define', 'png:exclude-chunks=date,time',
-                                os.path.join(target, name[:-4] + '.png')],
-                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                quiet(['convert', os.path.join(screens, name), '-strip', '-define',
+                       'png:exclude-chunks=date,time', os.path.join(target, name[:-4] + '.png')])
 
 
 # What `make run` shows without a display: the program's views, as a person walks through them.
@@ -572,11 +572,9 @@ DEMO_STEPS = ('window; view start; click Install; view interface; click IDE; vie
 def demo(runner, windows):
     runner.make_template()
     display = os.environ.get('DISPLAY')
-    if display and shutil.which('xdpyinfo') and subprocess.run(
-            ['xdpyinfo'], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode == 0:
-        scenario = Scenario('demo', windows, '', 'wait', '', 0)
+    if display and shutil.which('xdpyinfo') and quiet(['xdpyinfo']).returncode == 0:
         print(f'Setup.exe on Wine set to {windows}, on display {display}; close it to finish.')
-        problems, _, lines = runner.run(scenario, display, timeout=None)
+        runner.run(Scenario('demo', windows, '', 'wait', '', 0), display, timeout=None)
         return 0
     server, display = start_display()
     try:
