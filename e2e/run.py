@@ -140,7 +140,7 @@ def read_controls(root):
     (IDC_VERSION_CAPTION is the table's "Caption"), in lower case, with their ids."""
     controls = {}
     with open(os.path.join(root, 'app', 'resource.h'), encoding='utf-8') as f:
-        for match in re.finditer(r'^#define IDC_(\w+) (\d+)$', f.read(), re.M):
+        for match in re.finditer(r'^#define\s+IDC_(\w+)\s+(\d+)\s*$', f.read(), re.M):
             controls[match.group(1).split('_')[-1].lower()] = int(match.group(2))
     return controls
 
