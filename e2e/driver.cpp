@@ -58,6 +58,7 @@ struct {
     HWND dialog = nullptr;
     int boxes = 0;
     int launch = 1;  // counts the program's starts, so that each start's facts have their own names
+    bool lost = false;  // a relaunch found no dialog: the steps end
     DWORD started = 0;
 } g_run;
 
@@ -581,46 +582,43 @@ void ReportRestart(bool expected) {
     Report("%s=%s", Named("restart").c_str(), RestartRequested(expected) ? "yes" : "no");
 }
 
-// Each step by its name: whether it takes the argument after it, and what it does; a step that
-// returns false ends the run.
+void Click(const std::string &id) {
+    PostMessageA(GetDlgItem(g_run.dialog, atoi(id.c_str())), BM_CLICK, 0, 0);
+    Settle();
+}
+
+// Each step by its name, and whether it takes the word after it.
 const struct Step {
     const char *name;
     bool takesArgument;
-    bool (*run)(const std::string &argument);
+    void (*run)(const std::string &argument);
 } Steps[] = {
-    {"view", true, [](const std::string &name) { return View(name), true; }},
-    {"click", true,
-     [](const std::string &id) {
-         PostMessageA(GetDlgItem(g_run.dialog, atoi(id.c_str())), BM_CLICK, 0, 0);
-         return Settle(), true;
-     }},
-    {"esc", false, [](const std::string &) { return PressEscape(), true; }},
+    {"view", true, View},
+    {"click", true, Click},
+    {"esc", false, [](const std::string &) { PressEscape(); }},
     {"close", false,
      [](const std::string &) {
          PostMessageA(g_run.dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-         return Settle(), true;
+         Settle();
      }},
-    {"box", false, [](const std::string &) { return Box(true), true; }},
-    {"no-box", false, [](const std::string &) { return Box(false), true; }},
-    {"window", false, [](const std::string &) { return WindowFacts(), true; }},
-    {"restart", false, [](const std::string &) { return ReportRestart(true), true; }},
-    {"no-restart", false, [](const std::string &) { return ReportRestart(false), true; }},
-    {"relaunch", false, [](const std::string &) { return Relaunch(); }},
-    {"insert", true, [](const std::string &path) { return Insert(path), true; }},
-    {"machine", false, [](const std::string &) { return MachineFacts(), true; }},
+    {"box", false, [](const std::string &) { Box(true); }},
+    {"no-box", false, [](const std::string &) { Box(false); }},
+    {"window", false, [](const std::string &) { WindowFacts(); }},
+    {"restart", false, [](const std::string &) { ReportRestart(true); }},
+    {"no-restart", false, [](const std::string &) { ReportRestart(false); }},
+    {"relaunch", false, [](const std::string &) { g_run.lost = !Relaunch(); }},
+    {"insert", true, Insert},
+    {"machine", false, [](const std::string &) { MachineFacts(); }},
     {"platform", false,
-     [](const std::string &) {
-         PlatformFacts([](const char *key, const char *value) { Report("%s=%s", key, value); });
-         return true;
-     }},
-    {"unattended", true, [](const std::string &arguments) { return Unattended(arguments), true; }},
-    {"log", true, [](const std::string &path) { return LogFacts(path), true; }},
-    {"wait", false, [](const std::string &) { return WaitForSingleObject(g_run.setup.hProcess, INFINITE), true; }},
-    {"end", false, [](const std::string &) { return End(), true; }},
+     [](const std::string &) { PlatformFacts([](const char *key, const char *value) { Report("%s=%s", key, value); }); }},
+    {"unattended", true, Unattended},
+    {"log", true, LogFacts},
+    {"wait", false, [](const std::string &) { WaitForSingleObject(g_run.setup.hProcess, INFINITE); }},
+    {"end", false, [](const std::string &) { End(); }},
 };
 
 void RunSteps(int count, char **words) {
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < count && !g_run.lost; ++i) {
         Report("step=%s at %lu ms", words[i], static_cast<unsigned long>(GetTickCount() - g_run.started));
         const Step *step = nullptr;
         for (const Step &s : Steps)
@@ -629,8 +627,7 @@ void RunSteps(int count, char **words) {
             Report("error=unknown step %s", words[i]);
             continue;
         }
-        std::string argument = step->takesArgument && i + 1 < count ? words[++i] : "";
-        if (!step->run(argument)) return;
+        step->run(step->takesArgument && i + 1 < count ? words[++i] : "");
     }
 }
 
