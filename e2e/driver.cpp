@@ -523,7 +523,8 @@ void Unattended(const std::string &arguments) {
     std::string windows = "none";
     // A program that shows a window waits for a person: it gets two seconds more, not two minutes.
     DWORD limit = GetTickCount() + UnattendedMs;
-    while (WaitForSingleObject(g_run.setup.hProcess, 5) == WAIT_TIMEOUT && static_cast<LONG>(GetTickCount() - limit) < 0) {
+    while (WaitForSingleObject(g_run.setup.hProcess, 5) == WAIT_TIMEOUT &&
+           static_cast<LONG>(GetTickCount() - limit) < 0) {
         HWND shown = WindowOfSetup(nullptr, nullptr, false);
         if (shown && windows == "none") {
             windows = ClassOf(shown) + " " + TitleOf(shown);
@@ -610,7 +611,9 @@ const struct Step {
     {"insert", true, Insert},
     {"machine", false, [](const std::string &) { MachineFacts(); }},
     {"platform", false,
-     [](const std::string &) { PlatformFacts([](const char *key, const char *value) { Report("%s=%s", key, value); }); }},
+     [](const std::string &) {
+         PlatformFacts([](const char *key, const char *value) { Report("%s=%s", key, value); });
+     }},
     {"unattended", true, Unattended},
     {"log", true, LogFacts},
     {"wait", false, [](const std::string &) { WaitForSingleObject(g_run.setup.hProcess, INFINITE); }},
