@@ -589,7 +589,9 @@ def demo(runner, windows):
     taken = os.path.join(runner.out, 'screens', 'demo')
     for name in os.listdir(taken):
         shutil.copy(os.path.join(taken, name), os.path.join(screens, name))
-    names = {str(i): n.capitalize() for n, i in runner.controls.items()}
+    # The controls by the names the table gives them.
+    names = {str(i): n.upper() if n in ('ide', 'scsi') else n.capitalize()
+             for n, i in runner.controls.items()}
     for line in lines:
         key, _, value = line.partition('=')
         if key == 'step' or key.startswith('control.') or value in ('absent', '(absent)'):
