@@ -4,18 +4,20 @@
 #include <cctype>
 #include <filesystem>
 
+#include "procedures/messages.h"
+
 namespace fs = std::filesystem;
 
 const std::vector<MediumFile> &MediumLayout() {
     static const std::vector<MediumFile> layout = {
-        {"95-98/95drv.exe", "Windows 95, 98 and ME", "Soure File One not found"},
-        {"Vave_R.exe", "every Windows", "Soure File Two not found"},
-        {"RizoZezu.lnk", "Windows 95, 98 and ME", "Soure File Tow not found"},
-        {"95-98/ide/95drv.vxd", "Windows 95, 98 and ME with an IDE disk", "Soure File Tree not found"},
-        {"95-98/scsi/95drv.vxd", "Windows 95, 98 and ME with a SCSI disk", "Soure File Tree not found"},
-        {"FCHK1.DAT", "Windows 95, 98 and ME", "Soure File One-2 not found"},
+        {"95-98/95drv.exe", "Windows 95, 98 and ME", SourceFileOneMissing},
+        {"Vave_R.exe", "every Windows", SourceFileTwoMissing},
+        {"RizoZezu.lnk", "Windows 95, 98 and ME", SourceFileTowMissing},
+        {"95-98/ide/95drv.vxd", "Windows 95, 98 and ME with an IDE disk", SourceFileTreeMissing},
+        {"95-98/scsi/95drv.vxd", "Windows 95, 98 and ME with a SCSI disk", SourceFileTreeMissing},
+        {"FCHK1.DAT", "Windows 95, 98 and ME", SourceFileOneTwoMissing},
         {"NT/ZIV.sys", "Windows NT 4 and 2000",
-         "Soure File one not found (NT 4), Soure File One not found (2000)"},
+         std::string(SourceFileOneMissingNt4) + " (NT 4), " + SourceFileOneMissing + " (2000)"},
     };
     return layout;
 }

@@ -10,7 +10,7 @@
 struct MediumFile {
     const char *path;     // from the medium's root, as the program asks for it
     const char *neededBy;  // the Windows families and interfaces that read it
-    const char *message;  // what the install then shows
+    std::string message;   // what the install then shows
 };
 
 const std::vector<MediumFile> &MediumLayout();

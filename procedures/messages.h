@@ -1,24 +1,27 @@
-// What the procedures tell the user, word for word.
+// What the procedures tell the user, word for word. The texts need nothing of the program's code,
+// so the medium's layout quotes these same ones.
 #ifndef SETUP_PROCEDURES_MESSAGES_H
 #define SETUP_PROCEDURES_MESSAGES_H
 
-extern const char ErrorCaption[];
-extern const char SuccessCaption[];
-extern const char UnknownVersionRefused[];
-extern const char NtServerRefused[];
-extern const char Windows2000ServerRefused[];
-extern const char SourceFileOneMissing[];
-extern const char SourceFileOneMissingNt4[];
-extern const char SourceFileTwoMissing[];
-extern const char SourceFileTowMissing[];
-extern const char SourceFileTreeMissing[];
-extern const char SourceFileOneOneMissing[];
-extern const char SourceFileOneTwoMissing[];
-extern const char RegistryRefused[];
-extern const char CannotWritePrefix[];
-extern const char CannotRemovePrefix[];
-extern const char InstallSucceeded[];
-extern const char UninstallSucceeded[];
+// Byte-aligned: the compiler would pad each text to its own boundary, and the program is at its
+// size limit.
+alignas(1) inline constexpr char ErrorCaption[] = "Error";
+alignas(1) inline constexpr char SuccessCaption[] = "Warning";
+alignas(1) inline constexpr char UnknownVersionRefused[] = "Unknow Windows Version";
+alignas(1) inline constexpr char NtServerRefused[] = "The Version not support Windows NT Server";
+alignas(1) inline constexpr char Windows2000ServerRefused[] = "The Version not support Windows 2000 Server";
+alignas(1) inline constexpr char SourceFileOneMissing[] = "Soure File One not found";
+alignas(1) inline constexpr char SourceFileOneMissingNt4[] = "Soure File one not found";
+alignas(1) inline constexpr char SourceFileTwoMissing[] = "Soure File Two not found";
+alignas(1) inline constexpr char SourceFileTowMissing[] = "Soure File Tow not found";
+alignas(1) inline constexpr char SourceFileTreeMissing[] = "Soure File Tree not found";
+alignas(1) inline constexpr char SourceFileOneOneMissing[] = "Soure File One-1 not found";
+alignas(1) inline constexpr char SourceFileOneTwoMissing[] = "Soure File One-2 not found";
+alignas(1) inline constexpr char RegistryRefused[] = "Setup cannot write the registry";
+alignas(1) inline constexpr char CannotWritePrefix[] = "Setup cannot write ";
+alignas(1) inline constexpr char CannotRemovePrefix[] = "Setup cannot remove ";
+alignas(1) inline constexpr char InstallSucceeded[] = "Install OK !! System will be restart .......";
+alignas(1) inline constexpr char UninstallSucceeded[] = "Uninstall OK !! System will be restart .......";
 
 // `prefix` followed by `path`, in a buffer that the next call reuses.
 const char *NamingPath(const char *prefix, const char *path);
