@@ -2,6 +2,8 @@
 
 #include "platform/platform.h"
 
+const char ToolFolder[] = "c:\\ltdrv";
+
 char SourcePath[PathBufferSize];
 char DestinationPath[PathBufferSize];
 char SystemDirectory[PathBufferSize];

@@ -6,6 +6,9 @@
 
 enum { PathBufferSize = 256 };
 
+// The folder on drive C: where the program's own tools go.
+extern const char ToolFolder[];
+
 extern char SourcePath[PathBufferSize];
 extern char DestinationPath[PathBufferSize];
 extern char SystemDirectory[PathBufferSize];

@@ -24,6 +24,19 @@ const char *LookupVersionLabel(int code) {
     return "";
 }
 
+int FamilyOf(int versionCode) {
+    switch (versionCode) {
+    case VersionWindows95:
+    case VersionWindows98:
+    case VersionWindowsMe: return FamilyWindows95;
+    case VersionNt4:
+    case VersionNt4Workstation: return FamilyNt4;
+    case VersionWindows2000:
+    case VersionWindows2000Professional: return FamilyWindows2000;
+    default: return FamilyNone;
+    }
+}
+
 namespace {
 
 enum { EditionUnknown = 0, EditionWorkstation = 1, EditionServer = 2 };

@@ -18,6 +18,11 @@ enum {
     VersionWindows2000Server = 22,
 };
 
+// The families whose own steps the procedures take. A version the program refuses (one it
+// cannot determine, or a server) belongs to none.
+enum { FamilyNone = 0, FamilyWindows95 = 1, FamilyNt4 = 2, FamilyWindows2000 = 3 };
+int FamilyOf(int versionCode);
+
 // The registry key whose presence says the driver set is installed.
 extern const char InstalledMarkerKey[];
 

@@ -12,7 +12,6 @@
 
 namespace {
 
-const char ToolFolder[] = "c:\\ltdrv";
 const char ConfigSys[] = "c:\\config.sys";
 const char PlaceStep[] = "Place";
 const char WriteKeyStep[] = "Write HKLM key";
@@ -145,17 +144,13 @@ int InstallDriverSet(CSetupReport &report) {
     const char *failure;
     bool refused = false;
     bool windows95Family = false;
-    switch (WindowsVersionCode) {
-    case VersionWindows95:
-    case VersionWindows98:
-    case VersionWindowsMe:
+    switch (FamilyOf(WindowsVersionCode)) {
+    case FamilyWindows95:
         windows95Family = true;
         failure = InstallWindows95Family(report);
         break;
-    case VersionNt4:
-    case VersionNt4Workstation: failure = InstallNtFamily(report, SourceFileOneMissingNt4, 8); break;
-    case VersionWindows2000:
-    case VersionWindows2000Professional: failure = InstallNtFamily(report, SourceFileOneMissing, 9); break;
+    case FamilyNt4: failure = InstallNtFamily(report, SourceFileOneMissingNt4, 8); break;
+    case FamilyWindows2000: failure = InstallNtFamily(report, SourceFileOneMissing, 9); break;
     default:
         failure = RefusalFor(WindowsVersionCode);
         refused = true;

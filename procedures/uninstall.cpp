@@ -13,7 +13,6 @@
 
 namespace {
 
-const char ToolFolder[] = "c:\\ltdrv";
 const char ConfigSys[] = "C:\\CONFIG.SYS";
 const char DeleteStep[] = "Delete";
 const char DeleteKeyStep[] = "Delete with subkeys HKLM key";
@@ -102,10 +101,8 @@ void UninstallNtFamily(CSetupReport &report) {
 int UninstallDriverSet(CSetupReport &report) {
     Leftover[0] = '\0';
     bool refused = false;
-    switch (WindowsVersionCode) {
-    case VersionWindows95:
-    case VersionWindows98:
-    case VersionWindowsMe:
+    switch (FamilyOf(WindowsVersionCode)) {
+    case FamilyWindows95:
         if (!RemoveLoaderLines(report)) {
             // Nothing else is touched: the machine stays installed, and a later run can finish.
             report.Failure(NamingPath(CannotWritePrefix, ConfigSys));
@@ -114,14 +111,12 @@ int UninstallDriverSet(CSetupReport &report) {
         }
         UninstallWindows95Family(report);
         break;
-    case VersionNt4:
-    case VersionNt4Workstation:
+    case FamilyNt4:
         UninstallNtFamily(report);
         // In use while Windows runs: tried and logged, never held against the uninstall.
         report.Step(DeleteStep, "d:\\pagefile.sys", nullptr, FileResult(DeleteFileA("d:\\pagefile.sys")));
         break;
-    case VersionWindows2000:
-    case VersionWindows2000Professional: UninstallNtFamily(report); break;
+    case FamilyWindows2000: UninstallNtFamily(report); break;
     default:
         report.Failure(RefusalFor(WindowsVersionCode));
         SetupFailed = -1;
