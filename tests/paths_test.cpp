@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "actions/paths.h"
-#include "winsim/machine.h"
+#include "program_run.h"
 
 namespace {
 
@@ -12,7 +12,7 @@ protected:
         machine.currentDirectory = "E:\\";
         machine.WriteFile("E:\\Vave_R.exe", "tool");
         machine.MakeDirectory("C:\\ltdrv");
-        SourcePath[0] = DestinationPath[0] = SystemDirectory[0] = ProgramsFolder[0] = '\0';
+        ResetRunState();
     }
     int Place(const char *from, const char *to) {
         SetPath(SourcePath, from);

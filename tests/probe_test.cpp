@@ -117,7 +117,7 @@ TEST(Classification, ProductTypeWithoutTerminatorIsReadAsText) {
     v.type = REG_SZ;
     v.data = {'W', 'i', 'n', 'N', 'T'};
     m.Key(HKEY_LOCAL_MACHINE, ProductOptions).values["ProductType"] = v;
-    EXPECT_EQ(DetectWindowsVersion(), 11);
+    EXPECT_EQ(DetectWindowsVersion(), VersionNt4Workstation) << "the text ends where the value ends";
 }
 
 TEST(Classification, TriesTheExtendedRecordFirstThenTheBasicOne) {

@@ -5,14 +5,18 @@
 
 #include <functional>
 
+#include "actions/paths.h"
 #include "app/run_state.h"
 #include "framework/afxwin.h"
+#include "probe/probes.h"
 #include "winsim/machine.h"
 
+// Everything a run leaves behind in the program's globals, path buffers included.
 inline void ResetRunState() {
-    WindowsVersionCode = 0;
-    HddInterface = 0;
+    WindowsVersionCode = VersionUnknown;
+    HddInterface = InterfaceNone;
     SetupFailed = 0;
+    for (char *buffer : {SourcePath, DestinationPath, SystemDirectory, ProgramsFolder}) buffer[0] = '\0';
 }
 
 inline int RunProgram(winsim::Machine &machine, std::function<void(winsim::User &)> script) {
