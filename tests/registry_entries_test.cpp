@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "actions/registry_entries.h"
-#include "actions/restart.h"
 #include "setup_machine.h"
 
 namespace {
@@ -84,37 +83,6 @@ TEST(DriverEntries, AUserWhoMayNotWriteCreatesNothing) {
     EXPECT_FALSE(m.HasKey(HKEY_LOCAL_MACHINE, ScvxdKey));
     EXPECT_FALSE(m.HasKey(HKEY_LOCAL_MACHINE, ZivKey));
     EXPECT_TRUE(m.CallsNamed("RegSetValueExA").empty());
-}
-
-TEST(Restart, EnablesThePrivilegeAndAsksForAReboot) {
-    winsim::Machine m;
-    m.SetWindows2000();
-    RestartSystem();
-    EXPECT_TRUE(m.shutdownPrivilegeEnabled);
-    EXPECT_EQ(m.CallsNamed("OpenProcessToken"), std::vector<std::string>{"OpenProcessToken(40) = 1"});
-    EXPECT_EQ(m.CallsNamed("LookupPrivilegeValueA"),
-              std::vector<std::string>{"LookupPrivilegeValueA(\"\", SeShutdownPrivilege) = 1"});
-    EXPECT_EQ(m.CallsNamed("AdjustTokenPrivileges"), std::vector<std::string>{"AdjustTokenPrivileges(0, 16) = 1"});
-    EXPECT_EQ(m.restartRequests, std::vector<UINT>{EWX_REBOOT});
-    EXPECT_EQ(m.CallsNamed("ExitWindowsEx"), std::vector<std::string>{"ExitWindowsEx(2, 0) = 1"});
-    EXPECT_EQ(m.CallsNamed("CloseHandle"), std::vector<std::string>{"CloseHandle(token) = 1"}) << "no handle leaks";
-}
-
-TEST(Restart, WithoutTokensOrWithoutThePrivilegeItStillAsks) {
-    {
-        winsim::Machine m;
-        m.SetWindows95();
-        RestartSystem();
-        EXPECT_EQ(m.CallsNamed("OpenProcessToken"), std::vector<std::string>{"OpenProcessToken(40) = 0"});
-        EXPECT_EQ(m.restartRequests, std::vector<UINT>{EWX_REBOOT});
-    }
-    winsim::Machine m;
-    m.SetWindowsNt4();
-    m.holdsShutdownPrivilege = false;
-    RestartSystem();
-    EXPECT_EQ(m.CallsNamed("ExitWindowsEx"), std::vector<std::string>{"ExitWindowsEx(2, 0) = 0"});
-    EXPECT_TRUE(m.restartRequests.empty());
-    EXPECT_TRUE(m.messageBoxes.empty());
 }
 
 }  // namespace
