@@ -4,7 +4,7 @@
 
 #include "app/resource.h"
 #include "app/setup_app.h"
-#include "program_run.h"
+#include "setup_machine.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ TEST(DialogStart, OffersInstallWithoutTheMarker) {
     EXPECT_EQ(seen, StartNotInstalled);
     EXPECT_EQ(caption, "Windows Version :");
     EXPECT_EQ(label, "Microsoft  Windows  98");
-    EXPECT_EQ(WindowsVersionCode, 2);
+    EXPECT_EQ(WindowsVersionCode, VersionWindows98);
 }
 
 TEST(DialogStart, OffersUninstallWithTheMarkerInAnyCase) {
@@ -53,13 +53,13 @@ TEST(DialogStart, ShowsTheLabelOfEachWindows) {
         const char *label;
     };
     const Case cases[] = {
-        {[](winsim::Machine &m) { m.SetWindows95(); }, 1, "Microsoft  Windows  95"},
-        {[](winsim::Machine &m) { m.SetWindowsMe(); }, 3, "Microsoft  Windows  ME"},
-        {[](winsim::Machine &m) { m.SetWindowsNt4(); }, 11, "Windows  NT  Workstation"},
-        {[](winsim::Machine &m) { m.SetWindowsNt4(VER_NT_SERVER); }, 12, "Windows  NT  Server"},
-        {[](winsim::Machine &m) { m.SetWindows2000(); }, 21, "Windows  2000  Professional"},
-        {[](winsim::Machine &m) { m.SetWindows2000(VER_NT_SERVER); }, 22, "Windows  2000  Server"},
-        {[](winsim::Machine &m) { m.version.basicFails = true; }, 0, "Microsoft  Windows  32s"},
+        {[](winsim::Machine &m) { m.SetWindows95(); }, VersionWindows95, "Microsoft  Windows  95"},
+        {[](winsim::Machine &m) { m.SetWindowsMe(); }, VersionWindowsMe, "Microsoft  Windows  ME"},
+        {[](winsim::Machine &m) { m.SetWindowsNt4(); }, VersionNt4Workstation, "Windows  NT  Workstation"},
+        {[](winsim::Machine &m) { m.SetWindowsNt4(VER_NT_SERVER); }, VersionNt4Server, "Windows  NT  Server"},
+        {[](winsim::Machine &m) { m.SetWindows2000(); }, VersionWindows2000Professional, "Windows  2000  Professional"},
+        {[](winsim::Machine &m) { m.SetWindows2000(VER_NT_SERVER); }, VersionWindows2000Server, "Windows  2000  Server"},
+        {[](winsim::Machine &m) { m.version.basicFails = true; }, VersionUnknown, "Microsoft  Windows  32s"},
     };
     for (const Case &c : cases) {
         winsim::Machine machine;
@@ -88,9 +88,10 @@ TEST(DialogStart, SetsBothIconsAndPreparesTheHiddenProgressBar) {
     winsim::Window *d = machine.DialogWindow();
     EXPECT_NE(d->bigIcon, nullptr);
     EXPECT_EQ(d->bigIcon, d->smallIcon);
-    auto setIcon = machine.CallsStartingWith("SendMessageA(dialog, 0x0080");
+    auto setIcon = machine.CallsStartingWith(SentTo("dialog", WM_SETICON));
     ASSERT_EQ(setIcon.size(), 2u);
-    EXPECT_EQ(setIcon[0].find("SendMessageA(dialog, 0x0080, 1,"), 0u) << "the big icon first";
+    EXPECT_EQ(setIcon[0].find(SentTo("dialog", WM_SETICON) + std::to_string(ICON_BIG) + ","), 0u)
+        << "the big icon first";
 }
 
 TEST(DialogStart, OpensCentredOnTheScreen) {
@@ -195,9 +196,21 @@ TEST(DialogEnd, EscapeCloseBoxAndEnter) {
     }
 }
 
-TEST(DialogEnd, HelpCommandLeavesTheDialogOpen) {
+// A command sent to the dialog as its procedure passes it on: true when a handler took it.
+struct CommandRoute : CWnd {
+    static bool Taken(CWnd *window, UINT id) {
+        LRESULT result = 0;
+        return (window->*&CommandRoute::OnWndMsg)(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0, &result);
+    }
+};
+
+// Help is the application's command: the dialog has no handler of its own for it, and it
+// neither ends the dialog nor shows anything.
+TEST(DialogEnd, HelpGoesToTheApplicationAndLeavesTheDialogOpen) {
     winsim::Machine machine;
     RunProgram(machine, [&](winsim::User &u) {
+        EXPECT_TRUE(CommandRoute::Taken(AfxGetApp()->m_pMainWnd, ID_HELP));
+        EXPECT_FALSE(CommandRoute::Taken(AfxGetApp()->m_pMainWnd, IDC_PROMPT)) << "nobody takes a label's";
         u.SendCommand(ID_HELP);
         EXPECT_FALSE(u.Ended());
         EXPECT_TRUE(machine.messageBoxes.empty());
@@ -223,14 +236,6 @@ TEST(Application, DialogThatCannotBeCreatedEndsQuietly) {
     EXPECT_EQ(machine.CallsNamed("DialogBoxParamA"), std::vector<std::string>{"DialogBoxParamA(102) = -1"});
 }
 
-TEST(Application, TheProgressBarNeedsTheCommonControls) {
-    // The entry registers them before the dialog; without that the dialog could not open.
-    winsim::Machine machine;
-    ResetRunState();
-    EXPECT_EQ(theApp.InitInstance(), FALSE);
-    EXPECT_EQ(machine.CallsNamed("DialogBoxParamA"), std::vector<std::string>{"DialogBoxParamA(102) = -1"});
-}
-
 TEST(MinimisedDialog, DrawsTheIconInTheMiddle) {
     struct Case {
         int width, height, x, y;
@@ -246,7 +251,7 @@ TEST(MinimisedDialog, DrawsTheIconInTheMiddle) {
         EXPECT_EQ(machine.iconsDrawn[0].x, c.x) << c.width;
         EXPECT_EQ(machine.iconsDrawn[0].y, c.y) << c.height;
         EXPECT_EQ(machine.iconsDrawn[0].icon, machine.DialogWindow()->bigIcon);
-        EXPECT_EQ(machine.CallsStartingWith("SendMessageA(dialog, 0x0027").size(), 1u) << "background erased";
+        EXPECT_EQ(machine.CallsStartingWith(SentTo("dialog", WM_ICONERASEBKGND)).size(), 1u) << "background erased";
         EXPECT_TRUE(machine.defaultPaints.empty());
     }
 }

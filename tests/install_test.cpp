@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
+
+#include "medium/layout.h"
 #include "setup_machine.h"
 
 namespace {
@@ -127,12 +131,15 @@ TEST(Install, RefusedVersionsCopyNothing) {
     }
 }
 
+// Each file of the medium, missing, stops the install with its own message, the one the medium
+// check quotes for that file.
 TEST(Install, EachMissingSourceStopsWithItsOwnMessage) {
     struct Case {
         void (*set)(winsim::Machine &);
         const char *missing;
         const char *message;
         int position;
+        int button = IDC_IDE;
     };
     auto w98 = [](winsim::Machine &m) { m.SetWindows98(); };
     auto nt4 = [](winsim::Machine &m) { m.SetWindowsNt4(); };
@@ -142,24 +149,35 @@ TEST(Install, EachMissingSourceStopsWithItsOwnMessage) {
         {w98, "\\Vave_R.exe", "Soure File Two not found", 5},
         {w98, "\\RizoZezu.lnk", "Soure File Tow not found", 7},
         {w98, "\\95-98\\ide\\95drv.vxd", "Soure File Tree not found", 8},
+        {w98, "\\95-98\\scsi\\95drv.vxd", "Soure File Tree not found", 8, IDC_SCSI},
         {w98, "\\FCHK1.DAT", "Soure File One-2 not found", 8},
         {nt4, "\\NT\\ZIV.sys", "Soure File one not found", 3},
         {nt4, "\\Vave_R.exe", "Soure File Two not found", 5},
         {w2k, "\\NT\\ZIV.sys", "Soure File One not found", 3},
         {w2k, "\\Vave_R.exe", "Soure File Two not found", 5},
     };
+    std::set<std::string> quoted;
     for (const Case &c : cases) {
         SCOPED_TRACE(c.missing);
         winsim::Machine m;
         c.set(m);
         InsertMedium(m);
         std::remove(m.HostPath(std::string("E:") + c.missing).c_str());
-        Install(m, IDC_IDE);
+        Install(m, c.button);
         EXPECT_EQ(BoxTexts(m), Texts{std::string("Error: ") + c.message});
         EXPECT_EQ(ProgressPositions(m).back(), c.position);
         EXPECT_FALSE(m.HasKey(HKEY_LOCAL_MACHINE, MarkerKey));
         EXPECT_TRUE(m.restartRequests.empty());
+        auto listed = std::find_if(MediumLayout().begin(), MediumLayout().end(), [&](const MediumFile &file) {
+            std::string path = std::string("\\") + file.path;
+            std::replace(path.begin(), path.end(), '/', '\\');
+            return path == c.missing;
+        });
+        ASSERT_NE(listed, MediumLayout().end()) << "the medium check knows the file";
+        EXPECT_NE(listed->message.find(c.message), std::string::npos) << listed->message;
+        quoted.insert(c.missing);
     }
+    EXPECT_EQ(quoted.size(), MediumLayout().size()) << "every file of the medium";
 }
 
 TEST(Install, NothingIsUndoneAfterAFailureAndASecondRunEndsSilently) {
@@ -228,9 +246,9 @@ TEST(Install, NtLoadsTheSystemDirectoryBeforePosition3) {
     Install(m, IDC_IDE);
     std::vector<std::string> order;
     for (const auto &c : m.calls)
-        if (c.rfind("GetSystemDirectoryA", 0) == 0 || c.rfind("SendMessageA(1006, 0x0402, 3,", 0) == 0)
-            order.push_back(c.substr(0, 19));
-    EXPECT_EQ(order, (std::vector<std::string>{"GetSystemDirectoryA", "SendMessageA(1006, "}));
+        if (c.rfind("GetSystemDirectoryA", 0) == 0 || c.rfind(SentTo(IDC_PROGRESS, PBM_SETPOS) + "3,", 0) == 0)
+            order.push_back(c.substr(0, c.find('(')));
+    EXPECT_EQ(order, (std::vector<std::string>{"GetSystemDirectoryA", "SendMessageA"}));
 }
 
 // A copy that leaves no file at its destination fails its step: the message names the

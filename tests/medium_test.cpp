@@ -1,10 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 #include "medium/layout.h"
-#include "setup_machine.h"
 
 namespace fs = std::filesystem;
 
@@ -54,48 +53,6 @@ TEST_F(DriversFolder, ANameInOtherLettersIsReportedAndPlacedUnderTheRightName) {
     EXPECT_TRUE(fs::is_regular_file(fs::path(target) / "NT/ZIV.sys"));
     EXPECT_TRUE(fs::is_regular_file(fs::path(target) / "95-98/scsi/95drv.vxd"));
     fs::remove_all(target);
-}
-
-// The layout's messages are the ones the program really shows when that file is missing.
-TEST(MediumLayout, EachMessageIsTheProgramsOwn) {
-    struct Run {
-        const char *path;
-        void (*set)(winsim::Machine &);
-        int button;
-        const char *message;
-    };
-    auto w95 = [](winsim::Machine &m) { m.SetWindows95(); };
-    auto nt4 = [](winsim::Machine &m) { m.SetWindowsNt4(); };
-    auto w2k = [](winsim::Machine &m) { m.SetWindows2000(); };
-    const Run runs[] = {
-        {"95-98/95drv.exe", w95, IDC_IDE, "Soure File One not found"},
-        {"Vave_R.exe", w95, IDC_IDE, "Soure File Two not found"},
-        {"Vave_R.exe", nt4, IDC_IDE, "Soure File Two not found"},
-        {"RizoZezu.lnk", w95, IDC_IDE, "Soure File Tow not found"},
-        {"95-98/ide/95drv.vxd", w95, IDC_IDE, "Soure File Tree not found"},
-        {"95-98/scsi/95drv.vxd", w95, IDC_SCSI, "Soure File Tree not found"},
-        {"FCHK1.DAT", w95, IDC_IDE, "Soure File One-2 not found"},
-        {"NT/ZIV.sys", nt4, IDC_IDE, "Soure File one not found"},
-        {"NT/ZIV.sys", w2k, IDC_IDE, "Soure File One not found"},
-    };
-    for (const Run &r : runs) {
-        const MediumFile *file = nullptr;
-        for (const MediumFile &f : MediumLayout())
-            if (std::string(f.path) == r.path) file = &f;
-        ASSERT_TRUE(file) << r.path;
-        EXPECT_NE(std::string(file->message).find(r.message), std::string::npos) << r.path;
-        winsim::Machine m;
-        r.set(m);
-        InsertMedium(m);
-        std::string windowsPath = std::string("E:\\") + r.path;
-        for (char &c : windowsPath)
-            if (c == '/') c = '\\';
-        std::remove(m.HostPath(windowsPath).c_str());
-        Install(m, r.button);
-        ASSERT_EQ(m.messageBoxes.size(), 1u) << r.path;
-        EXPECT_EQ(m.messageBoxes[0].text, r.message) << r.path;
-    }
-    EXPECT_EQ(MediumLayout().size(), 7u);
 }
 
 }  // namespace

@@ -48,18 +48,6 @@ TEST_F(Placement, MediumPathsStartAtTheRootOfTheCurrentDrive) {
     EXPECT_EQ(machine.ReadFile("c:\\ltdrv\\vave_r.exe"), "from d");
 }
 
-TEST_F(Placement, ADirectoryBufferIsReloadedBeforeEachComposition) {
-    ASSERT_EQ(LoadSystemDirectory(), 1);
-    ASSERT_EQ(AppendToPath(SystemDirectory, "\\iosubsys\\95drv.vxd"), 1);
-    EXPECT_STREQ(SystemDirectory, "C:\\WINDOWS\\SYSTEM\\iosubsys\\95drv.vxd");
-    ASSERT_EQ(AppendToPath(SystemDirectory, "\\SCSIDRV.SYS"), 1);
-    EXPECT_STREQ(SystemDirectory, "C:\\WINDOWS\\SYSTEM\\iosubsys\\95drv.vxd\\SCSIDRV.SYS")
-        << "without a reload the buffer holds the composed path";
-    LoadSystemDirectory();
-    AppendToPath(SystemDirectory, "\\SCSIDRV.SYS");
-    EXPECT_STREQ(SystemDirectory, "C:\\WINDOWS\\SYSTEM\\SCSIDRV.SYS");
-}
-
 // 255 characters fill a buffer with its terminating zero; 256 never get in, not even cut off.
 TEST_F(Placement, PathsOf255CharactersFitAnd256DoNot) {
     for (size_t length : {255u, 256u}) {

@@ -28,35 +28,35 @@ const DWORD W95 = VER_PLATFORM_WIN32_WINDOWS, NT = VER_PLATFORM_WIN32_NT;
 
 INSTANTIATE_TEST_SUITE_P(
     Windows95Platform, Classification,
-    ::testing::Values(VersionCase{"Windows 95", W95, 4, 0, 0, true, 1},
-                      VersionCase{"Windows 98", W95, 4, 10, 0, true, 2},
-                      VersionCase{"Windows ME", W95, 4, 90, 0, true, 3},
-                      VersionCase{"4.3 is no 98", W95, 4, 3, 0, true, 1},
-                      VersionCase{"3.95 is below 4", W95, 3, 95, 0, true, 1},
-                      VersionCase{"a major above 4 is ME", W95, 5, 0, 0, true, 3},
-                      VersionCase{"98 answering the extended record too", W95, 4, 10, 0, false, 2}));
+    ::testing::Values(VersionCase{"Windows 95", W95, 4, 0, 0, true, VersionWindows95},
+                      VersionCase{"Windows 98", W95, 4, 10, 0, true, VersionWindows98},
+                      VersionCase{"Windows ME", W95, 4, 90, 0, true, VersionWindowsMe},
+                      VersionCase{"4.3 is no 98", W95, 4, 3, 0, true, VersionWindows95},
+                      VersionCase{"3.95 is below 4", W95, 3, 95, 0, true, VersionWindows95},
+                      VersionCase{"a major above 4 is ME", W95, 5, 0, 0, true, VersionWindowsMe},
+                      VersionCase{"98 answering the extended record too", W95, 4, 10, 0, false, VersionWindows98}));
 
 INSTANTIATE_TEST_SUITE_P(
     NtProductType, Classification,
-    ::testing::Values(VersionCase{"NT 3.51 workstation", NT, 3, 51, 1, false, 11},
-                      VersionCase{"NT 4 workstation", NT, 4, 0, 1, false, 11},
-                      VersionCase{"NT 4 server", NT, 4, 0, 3, false, 12},
-                      VersionCase{"NT 4 domain controller", NT, 4, 0, 2, false, 12},
-                      VersionCase{"NT 4, product type unknown", NT, 4, 0, 0, false, 10},
-                      VersionCase{"2000 professional", NT, 5, 0, 1, false, 21},
-                      VersionCase{"2000 server", NT, 5, 0, 3, false, 22},
-                      VersionCase{"2000 domain controller", NT, 5, 0, 2, false, 22},
-                      VersionCase{"XP", NT, 5, 1, 1, false, 21},
-                      VersionCase{"Server 2003", NT, 5, 2, 3, false, 22},
-                      VersionCase{"5.x, product type 7", NT, 5, 2, 7, false, 20},
-                      VersionCase{"Vista is classed as 2000", NT, 6, 0, 1, false, 21},
-                      VersionCase{"a 6.x server", NT, 6, 1, 3, false, 22}));
+    ::testing::Values(VersionCase{"NT 3.51 workstation", NT, 3, 51, VER_NT_WORKSTATION, false, VersionNt4Workstation},
+                      VersionCase{"NT 4 workstation", NT, 4, 0, VER_NT_WORKSTATION, false, VersionNt4Workstation},
+                      VersionCase{"NT 4 server", NT, 4, 0, VER_NT_SERVER, false, VersionNt4Server},
+                      VersionCase{"NT 4 domain controller", NT, 4, 0, VER_NT_DOMAIN_CONTROLLER, false, VersionNt4Server},
+                      VersionCase{"NT 4, product type unknown", NT, 4, 0, 0, false, VersionNt4},
+                      VersionCase{"2000 professional", NT, 5, 0, VER_NT_WORKSTATION, false, VersionWindows2000Professional},
+                      VersionCase{"2000 server", NT, 5, 0, VER_NT_SERVER, false, VersionWindows2000Server},
+                      VersionCase{"2000 domain controller", NT, 5, 0, VER_NT_DOMAIN_CONTROLLER, false, VersionWindows2000Server},
+                      VersionCase{"XP", NT, 5, 1, VER_NT_WORKSTATION, false, VersionWindows2000Professional},
+                      VersionCase{"Server 2003", NT, 5, 2, VER_NT_SERVER, false, VersionWindows2000Server},
+                      VersionCase{"5.x, product type 7", NT, 5, 2, 7, false, VersionWindows2000},
+                      VersionCase{"Vista is classed as 2000", NT, 6, 0, VER_NT_WORKSTATION, false, VersionWindows2000Professional},
+                      VersionCase{"a 6.x server", NT, 6, 1, VER_NT_SERVER, false, VersionWindows2000Server}));
 
 INSTANTIATE_TEST_SUITE_P(
     OtherPlatforms, Classification,
-    ::testing::Values(VersionCase{"Win32s", VER_PLATFORM_WIN32s, 1, 0, 0, true, 0},
-                      VersionCase{"platform 3", 3, 4, 0, 0, true, 0},
-                      VersionCase{"platform 0xFFFFFFFF", 0xFFFFFFFFu, 4, 10, 0, false, 0}));
+    ::testing::Values(VersionCase{"Win32s", VER_PLATFORM_WIN32s, 1, 0, 0, true, VersionUnknown},
+                      VersionCase{"platform 3", 3, 4, 0, 0, true, VersionUnknown},
+                      VersionCase{"platform 0xFFFFFFFF", 0xFFFFFFFFu, 4, 10, 0, false, VersionUnknown}));
 
 struct RegistryCase {
     const char *what;
@@ -85,20 +85,20 @@ TEST_P(RegistryEdition, DecidesTheEditionWithoutTheExtendedRecord) {
 
 INSTANTIATE_TEST_SUITE_P(
     ProductOptions, RegistryEdition,
-    ::testing::Values(RegistryCase{"WinNT, any case", 4, "WinNT", REG_SZ, 11},
-                      RegistryCase{"ServerNT", 4, "SERVERNT", REG_SZ, 12},
-                      RegistryCase{"LanmanNT", 4, "LanmanNT", REG_SZ, 12},
-                      RegistryCase{"2000 WinNT", 5, "WINNT", REG_SZ, 21},
-                      RegistryCase{"2000 ServerNT", 5, "ServerNT", REG_SZ, 22},
-                      RegistryCase{"an unknown text", 4, "Embedded", REG_SZ, 10},
-                      RegistryCase{"value missing", 5, nullptr, REG_SZ, 20},
-                      RegistryCase{"not a string", 4, "WinNT", REG_BINARY, 10},
-                      RegistryCase{"empty", 4, "", REG_SZ, 10}));
+    ::testing::Values(RegistryCase{"WinNT, any case", 4, "WinNT", REG_SZ, VersionNt4Workstation},
+                      RegistryCase{"ServerNT", 4, "SERVERNT", REG_SZ, VersionNt4Server},
+                      RegistryCase{"LanmanNT", 4, "LanmanNT", REG_SZ, VersionNt4Server},
+                      RegistryCase{"2000 WinNT", 5, "WINNT", REG_SZ, VersionWindows2000Professional},
+                      RegistryCase{"2000 ServerNT", 5, "ServerNT", REG_SZ, VersionWindows2000Server},
+                      RegistryCase{"an unknown text", 4, "Embedded", REG_SZ, VersionNt4},
+                      RegistryCase{"value missing", 5, nullptr, REG_SZ, VersionWindows2000},
+                      RegistryCase{"not a string", 4, "WinNT", REG_BINARY, VersionNt4},
+                      RegistryCase{"empty", 4, "", REG_SZ, VersionNt4}));
 
 TEST(Classification, RegistryKeyMissingGivesTheFamily) {
     winsim::Machine m;
     m.version = {4, 0, 0, NT, 0, true, false};
-    EXPECT_EQ(DetectWindowsVersion(), 10);
+    EXPECT_EQ(DetectWindowsVersion(), VersionNt4);
 }
 
 TEST(Classification, OverlongProductTypeIsReadSafely) {
@@ -106,7 +106,7 @@ TEST(Classification, OverlongProductTypeIsReadSafely) {
     m.version = {4, 0, 0, NT, 0, true, false};
     std::string longText(200, 'W');
     m.SetString(HKEY_LOCAL_MACHINE, ProductOptions, "ProductType", longText);
-    EXPECT_EQ(DetectWindowsVersion(), 10);
+    EXPECT_EQ(DetectWindowsVersion(), VersionNt4);
     EXPECT_EQ(m.OpenKeyHandles(), 0);
 }
 
@@ -123,7 +123,7 @@ TEST(Classification, ProductTypeWithoutTerminatorIsReadAsText) {
 TEST(Classification, TriesTheExtendedRecordFirstThenTheBasicOne) {
     winsim::Machine m;
     m.SetWindows95();
-    EXPECT_EQ(DetectWindowsVersion(), 1);
+    EXPECT_EQ(DetectWindowsVersion(), VersionWindows95);
     EXPECT_EQ(m.CallsNamed("GetVersionExA"),
               (std::vector<std::string>{"GetVersionExA(156) = 0", "GetVersionExA(148) = 1"}));
 }
@@ -132,14 +132,14 @@ TEST(Classification, BothQueriesFailingGivesUndetermined) {
     winsim::Machine m;
     m.version.extendedFails = true;
     m.version.basicFails = true;
-    EXPECT_EQ(DetectWindowsVersion(), 0);
+    EXPECT_EQ(DetectWindowsVersion(), VersionUnknown);
 }
 
 TEST(Classification, OnlyTheExtendedQueryMayFail) {
     winsim::Machine m;
     m.SetWindows2000(VER_NT_SERVER);
     m.version.basicFails = true;
-    EXPECT_EQ(DetectWindowsVersion(), 22);
+    EXPECT_EQ(DetectWindowsVersion(), VersionWindows2000Server);
 }
 
 TEST(VersionLabels, EveryCodeHasItsTextAndOthersNone) {

@@ -3,6 +3,7 @@
 #ifndef SETUP_TESTS_SETUP_MACHINE_H
 #define SETUP_TESTS_SETUP_MACHINE_H
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -35,12 +36,19 @@ inline void InsertMedium(winsim::Machine &m) {
 
 inline std::string MediumBytes(winsim::Machine &m, const std::string &path) { return m.ReadFile("E:" + path); }
 
+// How the call record begins for `message` sent to the control `id` ("dialog" for the dialog).
+inline std::string SentTo(const std::string &window, UINT message) {
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "%04X", message);
+    return "SendMessageA(" + window + ", 0x" + hex + ", ";
+}
+inline std::string SentTo(int id, UINT message) { return SentTo(std::to_string(id), message); }
+
 // The progress positions the program set, in order.
 inline std::vector<int> ProgressPositions(const winsim::Machine &m) {
     std::vector<int> positions;
-    for (const auto &call : m.CallsStartingWith("SendMessageA(1006, 0x0402, ")) {
-        positions.push_back(std::stoi(call.substr(std::string("SendMessageA(1006, 0x0402, ").size())));
-    }
+    const std::string setPosition = SentTo(IDC_PROGRESS, PBM_SETPOS);
+    for (const auto &call : m.CallsStartingWith(setPosition)) positions.push_back(std::stoi(call.substr(setPosition.size())));
     return positions;
 }
 

@@ -18,18 +18,18 @@ struct ExpectedControl {
 // WS_EX_NOPARENTNOTIFY from the dialog manager, and the progress bar has dropped its WS_BORDER
 // to draw its own frame (as Wine shows).
 const ExpectedControl Expected[] = {
-    {1000, "BUTTON", "Exit", 0x50010000, 165, 94, 35, 15},
-    {1001, "BUTTON", "Install", 0x50010000, 37, 90, 61, 19},
-    {1004, "BUTTON", "IDE", 0x50000009, 72, 65, 38, 15},
-    {1008, "BUTTON", "Next >>", 0x50010000, 43, 89, 53, 20},
-    {1002, "BUTTON", "Uninstall", 0x50010000, 48, 90, 59, 19},
-    {-1, "STATIC", "#128", 0x50000003, 87, 15, 20, 20},
-    {-1, "STATIC", "Version : Velko 5.00", 0x50020000, 125, 7, 75, 8},
-    {1005, "BUTTON", "SCSI", 0x50000009, 124, 63, 31, 18},
-    {1006, "msctls_progress32", "Progress1", 0x50000000, 31, 65, 149, 14},
-    {1010, "EDIT", "", 0x50010881, 19, 52, 61, 12},
-    {1011, "EDIT", "", 0x50010880, 85, 51, 101, 12},
-    {1012, "EDIT", "", 0x50010881, 30, 46, 149, 16},
+    {IDC_EXIT, "BUTTON", "Exit", 0x50010000, 165, 94, 35, 15},
+    {IDC_INSTALL, "BUTTON", "Install", 0x50010000, 37, 90, 61, 19},
+    {IDC_IDE, "BUTTON", "IDE", 0x50000009, 72, 65, 38, 15},
+    {IDC_NEXT, "BUTTON", "Next >>", 0x50010000, 43, 89, 53, 20},
+    {IDC_UNINSTALL, "BUTTON", "Uninstall", 0x50010000, 48, 90, 59, 19},
+    {IDC_STATIC, "STATIC", "#128", 0x50000003, 87, 15, 20, 20},
+    {IDC_STATIC, "STATIC", "Version : Velko 5.00", 0x50020000, 125, 7, 75, 8},
+    {IDC_SCSI, "BUTTON", "SCSI", 0x50000009, 124, 63, 31, 18},
+    {IDC_PROGRESS, "msctls_progress32", "Progress1", 0x50000000, 31, 65, 149, 14},
+    {IDC_VERSION_CAPTION, "EDIT", "", 0x50010881, 19, 52, 61, 12},
+    {IDC_VERSION_LABEL, "EDIT", "", 0x50010880, 85, 51, 101, 12},
+    {IDC_PROMPT, "EDIT", "", 0x50010881, 30, 46, 149, 16},
 };
 
 TEST(DialogTemplate, ControlsAsTheRunningDialogHasThem) {
