@@ -53,9 +53,9 @@ TEST_F(ConfigSys, LongLinesBareLineEndsAndTheEndMark) {
     EXPECT_EQ(Config(), "A\r\nB\r");
 }
 
-// A piece is at most 254 characters: a line of 253 and its line end is one, so the next line
-// is judged from its start; a longer line's later pieces are never judged.
-TEST_F(ConfigSys, APieceEndsAt254Characters) {
+// Lines at and just past the reader's 254-character pieces: the next line is judged from its
+// start, and a long line's later pieces, wherever they begin, are never judged.
+TEST_F(ConfigSys, LinesAroundThePieceSizeAreJudgedFromTheirStart) {
     const std::string exact(253, 'e'), over(254, 'o');
     SetConfig(exact + "\n" + Loader + over + Prefix + "e\r\n" + over + "\n" + Prefix + "\n");
     RemoveConfigSysLine();
