@@ -210,7 +210,7 @@ TEST(DialogEnd, HelpGoesToTheApplicationAndLeavesTheDialogOpen) {
     winsim::Machine machine;
     RunProgram(machine, [&](winsim::User &u) {
         EXPECT_TRUE(CommandRoute::Taken(AfxGetApp()->m_pMainWnd, ID_HELP));
-        EXPECT_FALSE(CommandRoute::Taken(AfxGetApp()->m_pMainWnd, IDC_PROMPT)) << "nobody takes a label's";
+        EXPECT_FALSE(CommandRoute::Taken(AfxGetApp()->m_pMainWnd, IDC_PROMPT)) << "a label's id has no handler anywhere";
         u.SendCommand(ID_HELP);
         EXPECT_FALSE(u.Ended());
         EXPECT_TRUE(machine.messageBoxes.empty());
@@ -233,7 +233,7 @@ TEST(Application, DialogThatCannotBeCreatedEndsQuietly) {
     EXPECT_EQ(RunProgram(machine, nullptr), 0);
     EXPECT_EQ(AfxGetApp()->m_pMainWnd, nullptr);
     EXPECT_TRUE(machine.messageBoxes.empty());
-    EXPECT_EQ(machine.CallsNamed("DialogBoxParamA"), std::vector<std::string>{"DialogBoxParamA(102) = -1"});
+    EXPECT_EQ(machine.CallsNamed("DialogBoxParamA"), std::vector<std::string>{"DialogBoxParamA(" + std::to_string(IDD_SETUP_DIALOG) + ") = -1"});
 }
 
 TEST(MinimisedDialog, DrawsTheIconInTheMiddle) {

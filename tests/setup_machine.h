@@ -36,7 +36,7 @@ inline void InsertMedium(winsim::Machine &m) {
 
 inline std::string MediumBytes(winsim::Machine &m, const std::string &path) { return m.ReadFile("E:" + path); }
 
-// How the call record begins for `message` sent to the control `id` ("dialog" for the dialog).
+// How the call record begins for `message` sent to `window`: a control's id, or "dialog".
 inline std::string SentTo(const std::string &window, UINT message) {
     char hex[8];
     std::snprintf(hex, sizeof hex, "%04X", message);
