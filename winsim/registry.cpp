@@ -4,6 +4,7 @@
 
 #include "winsim/machine.h"
 
+using winsim::Arg;
 using winsim::Machine;
 using winsim::RegKey;
 
@@ -12,16 +13,9 @@ namespace {
 const LONG ERROR_KEY_DELETED = 1018L;
 
 std::string KeyName(HKEY key) {
-    switch (reinterpret_cast<uintptr_t>(key)) {
-    case 0x80000000u: return "HKCR";
-    case 0x80000001u: return "HKCU";
-    case 0x80000002u: return "HKLM";
-    case 0x80000003u: return "HKU";
-    default: return "#" + std::to_string(reinterpret_cast<uintptr_t>(key));
-    }
+    if (key == HKEY_LOCAL_MACHINE) return "HKLM";
+    return "#" + std::to_string(reinterpret_cast<uintptr_t>(key));
 }
-
-std::string Arg(LPCSTR s) { return s ? s : "NULL"; }
 
 bool IsReadOnly(const RegKey *key) {
     for (; key; key = key->parent)
@@ -34,52 +28,6 @@ LONG Record(Machine &m, const std::string &call, LONG result) {
     return result;
 }
 
-std::vector<std::string> Parts(LPCSTR path) {
-    std::vector<std::string> parts;
-    std::string part;
-    for (const char *p = path ? path : ""; *p; ++p) {
-        if (*p == '\\') {
-            if (!part.empty()) parts.push_back(part);
-            part.clear();
-        } else {
-            part += *p;
-        }
-    }
-    if (!part.empty()) parts.push_back(part);
-    return parts;
-}
-
-LONG Open(Machine &m, HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult, bool create) {
-    if (!phkResult) return ERROR_INVALID_PARAMETER;
-    *phkResult = nullptr;
-    std::shared_ptr<RegKey> key = m.KeyOfHandle(hKey);
-    if (!key) return ERROR_INVALID_HANDLE;
-    if (key->deleted) return ERROR_KEY_DELETED;
-    std::vector<std::string> parts = Parts(lpSubKey);
-    if (parts.empty()) {
-        // Windows hands back the very handle it was given.
-        *phkResult = hKey;
-        return ERROR_SUCCESS;
-    }
-    for (const auto &part : parts) {
-        auto it = key->subkeys.find(part);
-        if (it == key->subkeys.end()) {
-            if (!create) return ERROR_FILE_NOT_FOUND;
-            if (IsReadOnly(key.get()) || key->denyOpen) return ERROR_ACCESS_DENIED;
-            auto child = std::make_shared<RegKey>();
-            child->name = part;
-            child->parent = key.get();
-            key->subkeys[part] = child;
-            key = child;
-        } else {
-            key = it->second;
-        }
-    }
-    if (key->denyOpen) return ERROR_ACCESS_DENIED;
-    *phkResult = m.OpenHandle(key);
-    return ERROR_SUCCESS;
-}
-
 void MarkDeleted(RegKey &key) {
     key.deleted = true;
     for (auto &sub : key.subkeys) MarkDeleted(*sub.second);
@@ -87,10 +35,108 @@ void MarkDeleted(RegKey &key) {
 
 }  // namespace
 
+namespace winsim {
+
+Registry::Registry() : m_localMachine(std::make_shared<RegKey>()) { m_localMachine->name = "HKLM"; }
+
+LONG Registry::Descend(std::shared_ptr<RegKey> &key, const std::string &path, bool create, bool checked) {
+    std::string part;
+    for (size_t i = 0; i <= path.size(); ++i) {
+        if (i < path.size() && path[i] != '\\') {
+            part += path[i];
+            continue;
+        }
+        if (part.empty()) continue;
+        auto it = key->subkeys.find(part);
+        if (it != key->subkeys.end()) {
+            key = it->second;
+        } else if (!create) {
+            return ERROR_FILE_NOT_FOUND;
+        } else if (checked && (IsReadOnly(key.get()) || key->denyOpen)) {
+            return ERROR_ACCESS_DENIED;
+        } else {
+            auto child = std::make_shared<RegKey>();
+            child->name = part;
+            child->parent = key.get();
+            key = key->subkeys[part] = child;
+        }
+        part.clear();
+    }
+    return ERROR_SUCCESS;
+}
+
+RegKey &Registry::Key(HKEY root, const std::string &path) {
+    std::shared_ptr<RegKey> key = KeyOfHandle(root);
+    Descend(key, path, true, false);
+    return *key;
+}
+
+RegKey *Registry::FindKey(HKEY root, const std::string &path) {
+    std::shared_ptr<RegKey> key = KeyOfHandle(root);
+    return Descend(key, path, false, false) == ERROR_SUCCESS ? key.get() : nullptr;
+}
+
+const RegValue *Registry::FindValue(HKEY root, const std::string &path, const std::string &name) {
+    RegKey *key = FindKey(root, path);
+    if (!key) return nullptr;
+    auto it = key->values.find(name);
+    return it == key->values.end() ? nullptr : &it->second;
+}
+
+void Registry::SetString(HKEY root, const std::string &path, const std::string &name,
+                         const std::string &value) {
+    RegValue v;
+    v.type = REG_SZ;
+    v.data.assign(value.begin(), value.end());
+    v.data.push_back(0);
+    Key(root, path).values[name] = v;
+}
+
+std::shared_ptr<RegKey> Registry::KeyOfHandle(HKEY handle) {
+    if (handle == HKEY_LOCAL_MACHINE) return m_localMachine;
+    auto it = m_openKeys.find(reinterpret_cast<uintptr_t>(handle));
+    return it == m_openKeys.end() ? nullptr : it->second;
+}
+
+LONG Registry::Lookup(HKEY handle, bool change, std::shared_ptr<RegKey> &key) {
+    key = KeyOfHandle(handle);
+    if (!key) return ERROR_INVALID_HANDLE;
+    if (key->deleted) return ERROR_KEY_DELETED;
+    if (change && IsReadOnly(key.get())) return ERROR_ACCESS_DENIED;
+    return ERROR_SUCCESS;
+}
+
+HKEY Registry::OpenHandle(const std::shared_ptr<RegKey> &key) {
+    uintptr_t h = m_nextKey;
+    m_nextKey += 4;
+    m_openKeys[h] = key;
+    return reinterpret_cast<HKEY>(h);
+}
+
+
+LONG Registry::Open(HKEY handle, LPCSTR path, PHKEY result, bool create) {
+    if (!result) return ERROR_INVALID_PARAMETER;
+    *result = nullptr;
+    std::shared_ptr<RegKey> key;
+    if (LONG error = Lookup(handle, false, key)) return error;
+    std::shared_ptr<RegKey> start = key;
+    if (LONG error = Descend(key, path ? path : "", create, true)) return error;
+    // Without a subkey Windows hands back the very handle it was given.
+    if (key == start) {
+        *result = handle;
+        return ERROR_SUCCESS;
+    }
+    if (key->denyOpen) return ERROR_ACCESS_DENIED;
+    *result = OpenHandle(key);
+    return ERROR_SUCCESS;
+}
+
+}  // namespace winsim
+
 LONG WINAPI RegOpenKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult) {
     Machine &m = Machine::Current();
     return Record(m, "RegOpenKeyA(" + KeyName(hKey) + ", " + Arg(lpSubKey) + ")",
-                  Open(m, hKey, lpSubKey, phkResult, false));
+                  m.Open(hKey, lpSubKey, phkResult, false));
 }
 
 LONG WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, REGSAM samDesired, PHKEY phkResult) {
@@ -98,19 +144,19 @@ LONG WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, REGSAM samDesired, 
     return Record(m,
                   "RegOpenKeyExA(" + KeyName(hKey) + ", " + Arg(lpSubKey) + ", " +
                       std::to_string(samDesired) + ")",
-                  Open(m, hKey, lpSubKey, phkResult, false));
+                  m.Open(hKey, lpSubKey, phkResult, false));
 }
 
 LONG WINAPI RegCreateKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult) {
     Machine &m = Machine::Current();
     return Record(m, "RegCreateKeyA(" + KeyName(hKey) + ", " + Arg(lpSubKey) + ")",
-                  Open(m, hKey, lpSubKey, phkResult, true));
+                  m.Open(hKey, lpSubKey, phkResult, true));
 }
 
 LONG WINAPI RegCloseKey(HKEY hKey) {
     Machine &m = Machine::Current();
-    return Record(m, "RegCloseKey(" + KeyName(hKey) + ")",
-                  m.CloseHandle(hKey) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE);
+    bool open = hKey == HKEY_LOCAL_MACHINE || m.m_openKeys.erase(reinterpret_cast<uintptr_t>(hKey)) == 1;
+    return Record(m, "RegCloseKey(" + KeyName(hKey) + ")", open ? ERROR_SUCCESS : ERROR_INVALID_HANDLE);
 }
 
 LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType, const BYTE *lpData,
@@ -118,10 +164,8 @@ LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType, c
     Machine &m = Machine::Current();
     std::string call = "RegSetValueExA(" + KeyName(hKey) + ", " + Arg(lpValueName) + ", " +
                        std::to_string(dwType) + ", " + std::to_string(cbData) + ")";
-    auto key = m.KeyOfHandle(hKey);
-    if (!key) return Record(m, call, ERROR_INVALID_HANDLE);
-    if (key->deleted) return Record(m, call, ERROR_KEY_DELETED);
-    if (IsReadOnly(key.get())) return Record(m, call, ERROR_ACCESS_DENIED);
+    std::shared_ptr<RegKey> key;
+    if (LONG error = m.Lookup(hKey, true, key)) return Record(m, call, error);
     winsim::RegValue value;
     value.type = dwType;
     if (cbData && lpData) value.data.assign(lpData, lpData + cbData);
@@ -133,9 +177,8 @@ LONG WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD, LPDWORD lpT
                              LPBYTE lpData, LPDWORD lpcbData) {
     Machine &m = Machine::Current();
     std::string call = "RegQueryValueExA(" + KeyName(hKey) + ", " + Arg(lpValueName) + ")";
-    auto key = m.KeyOfHandle(hKey);
-    if (!key) return Record(m, call, ERROR_INVALID_HANDLE);
-    if (key->deleted) return Record(m, call, ERROR_KEY_DELETED);
+    std::shared_ptr<RegKey> key;
+    if (LONG error = m.Lookup(hKey, false, key)) return Record(m, call, error);
     auto it = key->values.find(lpValueName ? lpValueName : "");
     if (it == key->values.end()) return Record(m, call, ERROR_FILE_NOT_FOUND);
     const auto &value = it->second;
@@ -156,10 +199,8 @@ LONG WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD, LPDWORD lpT
 LONG WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
     Machine &m = Machine::Current();
     std::string call = "RegDeleteValueA(" + KeyName(hKey) + ", " + Arg(lpValueName) + ")";
-    auto key = m.KeyOfHandle(hKey);
-    if (!key) return Record(m, call, ERROR_INVALID_HANDLE);
-    if (key->deleted) return Record(m, call, ERROR_KEY_DELETED);
-    if (IsReadOnly(key.get())) return Record(m, call, ERROR_ACCESS_DENIED);
+    std::shared_ptr<RegKey> key;
+    if (LONG error = m.Lookup(hKey, true, key)) return Record(m, call, error);
     if (key->values.erase(lpValueName ? lpValueName : "") == 0)
         return Record(m, call, ERROR_FILE_NOT_FOUND);
     return Record(m, call, ERROR_SUCCESS);
@@ -168,9 +209,8 @@ LONG WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
 LONG WINAPI RegEnumKeyA(HKEY hKey, DWORD dwIndex, LPSTR lpName, DWORD cchName) {
     Machine &m = Machine::Current();
     std::string call = "RegEnumKeyA(" + KeyName(hKey) + ", " + std::to_string(dwIndex) + ")";
-    auto key = m.KeyOfHandle(hKey);
-    if (!key) return Record(m, call, ERROR_INVALID_HANDLE);
-    if (key->deleted) return Record(m, call, ERROR_KEY_DELETED);
+    std::shared_ptr<RegKey> key;
+    if (LONG error = m.Lookup(hKey, false, key)) return Record(m, call, error);
     if (dwIndex >= key->subkeys.size()) return Record(m, call, ERROR_NO_MORE_ITEMS);
     auto it = key->subkeys.begin();
     std::advance(it, dwIndex);
@@ -182,15 +222,10 @@ LONG WINAPI RegEnumKeyA(HKEY hKey, DWORD dwIndex, LPSTR lpName, DWORD cchName) {
 LONG WINAPI RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
     Machine &m = Machine::Current();
     std::string call = "RegDeleteKeyA(" + KeyName(hKey) + ", " + Arg(lpSubKey) + ")";
-    auto key = m.KeyOfHandle(hKey);
+    std::shared_ptr<RegKey> start = m.KeyOfHandle(hKey), key = start;
     if (!key) return Record(m, call, ERROR_INVALID_HANDLE);
-    std::vector<std::string> parts = Parts(lpSubKey);
-    if (parts.empty()) return Record(m, call, ERROR_INVALID_PARAMETER);
-    for (const auto &part : parts) {
-        auto it = key->subkeys.find(part);
-        if (it == key->subkeys.end()) return Record(m, call, ERROR_FILE_NOT_FOUND);
-        key = it->second;
-    }
+    if (LONG error = m.Descend(key, lpSubKey ? lpSubKey : "", false, false)) return Record(m, call, error);
+    if (key == start) return Record(m, call, ERROR_INVALID_PARAMETER);
     if (IsReadOnly(key.get()) || key->denyOpen) return Record(m, call, ERROR_ACCESS_DENIED);
     // Windows NT deletes only a key without subkeys; Windows 95 takes the whole subtree.
     if (m.IsNt() && !key->subkeys.empty()) return Record(m, call, ERROR_ACCESS_DENIED);

@@ -3,31 +3,26 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
+
+#include "winsim/host.h"
 
 namespace winsim {
 namespace {
 
-// The system constants that resource scripts use, with the values of the Windows headers.
+// The system constants that the program's resource script uses, with the values of the Windows
+// headers.
 const std::map<std::string, long> &SystemConstants() {
     static const std::map<std::string, long> constants = {
-        {"WS_POPUP", WS_POPUP},           {"WS_CHILD", WS_CHILD},
-        {"WS_VISIBLE", WS_VISIBLE},       {"WS_DISABLED", WS_DISABLED},
-        {"WS_CAPTION", WS_CAPTION},       {"WS_BORDER", WS_BORDER},
-        {"WS_SYSMENU", WS_SYSMENU},       {"WS_GROUP", WS_GROUP},
-        {"WS_TABSTOP", WS_TABSTOP},       {"WS_MINIMIZEBOX", WS_MINIMIZEBOX},
-        {"WS_MAXIMIZEBOX", WS_MAXIMIZEBOX}, {"WS_THICKFRAME", WS_THICKFRAME},
-        {"WS_EX_APPWINDOW", WS_EX_APPWINDOW}, {"WS_EX_CLIENTEDGE", WS_EX_CLIENTEDGE},
+        {"WS_POPUP", WS_POPUP}, {"WS_VISIBLE", WS_VISIBLE}, {"WS_CAPTION", WS_CAPTION},
+        {"WS_BORDER", WS_BORDER}, {"WS_SYSMENU", WS_SYSMENU}, {"WS_GROUP", WS_GROUP},
+        {"WS_TABSTOP", WS_TABSTOP}, {"WS_EX_APPWINDOW", WS_EX_APPWINDOW},
         {"DS_MODALFRAME", DS_MODALFRAME}, {"DS_SETFONT", DS_SETFONT},
-        {"DS_CENTER", DS_CENTER},         {"DS_3DLOOK", DS_3DLOOK},
-        {"BS_PUSHBUTTON", BS_PUSHBUTTON}, {"BS_DEFPUSHBUTTON", BS_DEFPUSHBUTTON},
-        {"BS_AUTORADIOBUTTON", BS_AUTORADIOBUTTON}, {"BS_AUTOCHECKBOX", BS_AUTOCHECKBOX},
-        {"SS_LEFT", SS_LEFT},             {"SS_CENTER", SS_CENTER},
-        {"SS_ICON", SS_ICON},             {"ES_LEFT", ES_LEFT},
-        {"ES_CENTER", ES_CENTER},         {"ES_AUTOHSCROLL", ES_AUTOHSCROLL},
-        {"ES_READONLY", ES_READONLY},     {"LANG_ENGLISH", LANG_ENGLISH},
-        {"SUBLANG_ENGLISH_US", SUBLANG_ENGLISH_US}, {"VS_VERSION_INFO", VS_VERSION_INFO},
+        {"BS_PUSHBUTTON", BS_PUSHBUTTON}, {"BS_AUTORADIOBUTTON", BS_AUTORADIOBUTTON},
+        {"SS_LEFT", SS_LEFT}, {"SS_ICON", SS_ICON}, {"ES_LEFT", ES_LEFT}, {"ES_CENTER", ES_CENTER},
+        {"ES_AUTOHSCROLL", ES_AUTOHSCROLL}, {"ES_READONLY", ES_READONLY},
+        {"LANG_ENGLISH", LANG_ENGLISH}, {"SUBLANG_ENGLISH_US", SUBLANG_ENGLISH_US},
+        {"VS_VERSION_INFO", VS_VERSION_INFO},
     };
     return constants;
 }
@@ -38,11 +33,8 @@ const std::map<std::string, long> &SystemConstants() {
 }
 
 std::string ReadFile(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) Fail(path, "file not found");
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    if (!HostExists(path)) Fail(path, "file not found");
+    return ReadHostFile(path);
 }
 
 std::string Trim(const std::string &s) {

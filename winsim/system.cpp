@@ -1,4 +1,4 @@
-// Version query, string helpers and modules.
+// String helpers, the module, and the process: its command line, its clock and formatting.
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -6,27 +6,6 @@
 #include "winsim/machine.h"
 
 using winsim::Machine;
-
-BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info) {
-    Machine &m = Machine::Current();
-    DWORD size = info ? info->dwOSVersionInfoSize : 0;
-    std::string call = "GetVersionExA(" + std::to_string(size) + ")";
-    const winsim::VersionRecord &v = m.version;
-    bool extended = size == sizeof(OSVERSIONINFOEXA);
-    bool accepted = (extended && !v.extendedFails) || (size == sizeof(OSVERSIONINFOA) && !v.basicFails);
-    if (!accepted) {
-        m.Record(call + " = 0");
-        return FALSE;
-    }
-    info->dwMajorVersion = v.major;
-    info->dwMinorVersion = v.minor;
-    info->dwBuildNumber = v.build;
-    info->dwPlatformId = v.platform;
-    info->szCSDVersion[0] = '\0';
-    if (extended) reinterpret_cast<LPOSVERSIONINFOEXA>(info)->wProductType = v.productType;
-    m.Record(call + " = 1");
-    return TRUE;
-}
 
 int WINAPI lstrcmpiA(LPCSTR a, LPCSTR b) {
     a = a ? a : "";

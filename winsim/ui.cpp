@@ -40,7 +40,6 @@ LRESULT DefaultDialogProcessing(Window *d, UINT message, WPARAM wParam, LPARAM l
         slot = reinterpret_cast<HICON>(lParam);
         return reinterpret_cast<LRESULT>(old);
     }
-    case WM_GETICON: return reinterpret_cast<LRESULT>(wParam == ICON_BIG ? d->bigIcon : d->smallIcon);
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) == SC_CLOSE) return SendMessageA(d->handle, WM_CLOSE, 0, 0);
         return 0;
@@ -55,7 +54,6 @@ LRESULT DefaultDialogProcessing(Window *d, UINT message, WPARAM wParam, LPARAM l
         EndPaint(d->handle, &ps);
         return 0;
     }
-    case WM_SETTEXT: d->text = reinterpret_cast<LPCSTR>(lParam); return TRUE;
     default: return 0;
     }
 }
@@ -74,16 +72,6 @@ LRESULT ControlMessage(Window *c, UINT message, WPARAM wParam, LPARAM lParam) {
         int pos = static_cast<int>(wParam);
         c->position = std::min(std::max(pos, c->rangeLow), c->rangeHigh);
         return old;
-    }
-    case PBM_GETPOS: return c->position;
-    case BM_SETCHECK: c->check = static_cast<int>(wParam); return 0;
-    case BM_GETCHECK: return c->check;
-    case WM_SETTEXT: c->text = reinterpret_cast<LPCSTR>(lParam); return TRUE;
-    case WM_GETTEXTLENGTH: return static_cast<LRESULT>(c->text.size());
-    case WM_GETTEXT: {
-        if (wParam == 0) return 0;
-        lstrcpynA(reinterpret_cast<LPSTR>(lParam), c->text.c_str(), static_cast<int>(wParam));
-        return lstrlenA(reinterpret_cast<LPSTR>(lParam));
     }
     default: return 0;
     }
@@ -200,20 +188,8 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
     m.Record("ShowWindow(" + Handle(hWnd) + ", " + std::to_string(nCmdShow) + ")");
     if (!w) return FALSE;
     BOOL was = w->visible;
-    if (nCmdShow == SW_HIDE) {
-        w->visible = false;
-    } else {
-        w->visible = true;
-        if (nCmdShow == SW_MINIMIZE) w->iconic = true;
-        if (nCmdShow == SW_RESTORE || nCmdShow == SW_SHOWNORMAL) w->iconic = false;
-    }
+    w->visible = nCmdShow != SW_HIDE;
     return was;
-}
-
-BOOL WINAPI IsWindowVisible(HWND hWnd) {
-    Window *w = Find(hWnd);
-    if (!w || !w->visible) return FALSE;
-    return !w->parent || w->parent->visible;
 }
 
 BOOL WINAPI SetWindowTextA(HWND hWnd, LPCSTR text) {
@@ -223,13 +199,6 @@ BOOL WINAPI SetWindowTextA(HWND hWnd, LPCSTR text) {
     if (!w) return FALSE;
     w->text = text ? text : "";
     return TRUE;
-}
-
-int WINAPI GetWindowTextA(HWND hWnd, LPSTR text, int max) {
-    Window *w = Find(hWnd);
-    if (!w || max <= 0) return 0;
-    lstrcpynA(text, w->text.c_str(), max);
-    return lstrlenA(text);
 }
 
 LRESULT WINAPI SendMessageA(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -254,7 +223,7 @@ int WINAPI MessageBoxA(HWND hWnd, LPCSTR text, LPCSTR caption, UINT type) {
     Machine &m = Machine::Current();
     winsim::MessageBoxSeen box{hWnd, text ? text : "", caption ? caption : "Error", type};
     m.messageBoxes.push_back(box);
-    int answer = m.answerMessageBox ? m.answerMessageBox(box) : IDOK;
+    int answer = IDOK;
     m.Record("MessageBoxA(" + Handle(hWnd) + ", " + box.text + ", " + box.caption + ", " +
              std::to_string(type) + ") = " + std::to_string(answer));
     return answer;
@@ -281,23 +250,15 @@ BOOL WINAPI GetWindowRect(HWND hWnd, LPRECT rc) {
     return TRUE;
 }
 
-BOOL WINAPI SetWindowPos(HWND hWnd, HWND, int x, int y, int cx, int cy, UINT flags) {
+BOOL WINAPI SetWindowPos(HWND hWnd, HWND, int x, int y, int, int, UINT) {
     Machine &m = Machine::Current();
     m.Record("SetWindowPos(" + Handle(hWnd) + ", " + std::to_string(x) + ", " + std::to_string(y) + ")");
     Window *w = Find(hWnd);
     if (!w) return FALSE;
+    // The program only moves the dialog, with SWP_NOSIZE.
     w->x = x;
     w->y = y;
-    if (!(flags & SWP_NOSIZE)) {
-        w->cx = cx;
-        w->cy = cy;
-    }
     return TRUE;
-}
-
-HWND WINAPI GetParent(HWND hWnd) {
-    Window *w = Find(hWnd);
-    return w && w->parent ? w->parent->handle : nullptr;
 }
 
 int WINAPI GetSystemMetrics(int index) {
@@ -341,14 +302,9 @@ BOOL WINAPI DrawIcon(HDC hDC, int x, int y, HICON icon) {
 
 LONG_PTR WINAPI SetWindowLongPtrA(HWND hWnd, int index, LONG_PTR value) {
     Window *w = Find(hWnd);
-    if (!w) return 0;
-    LONG_PTR old = 0;
-    switch (index) {
-    case DWLP_USER: old = w->user; w->user = value; break;
-    case GWL_STYLE: old = w->style; w->style = static_cast<DWORD>(value); break;
-    case GWL_EXSTYLE: old = w->exStyle; w->exStyle = static_cast<DWORD>(value); break;
-    default: break;
-    }
+    if (!w || index != DWLP_USER) return 0;
+    LONG_PTR old = w->user;
+    w->user = value;
     return old;
 }
 
@@ -358,7 +314,6 @@ LONG_PTR WINAPI GetWindowLongPtrA(HWND hWnd, int index) {
     switch (index) {
     case DWLP_USER: return w->user;
     case GWL_STYLE: return w->style;
-    case GWL_EXSTYLE: return w->exStyle;
     default: return 0;
     }
 }
@@ -386,6 +341,19 @@ HICON WINAPI LoadIconA(HINSTANCE hInstance, LPCSTR name) {
 
 namespace winsim {
 
+Window *Ui::CreateWindowRecord() {
+    m_windows.push_back(std::make_unique<Window>());
+    Window *w = m_windows.back().get();
+    w->handle = reinterpret_cast<HWND>(static_cast<uintptr_t>(0x10000 + 4 * m_windows.size()));
+    return w;
+}
+
+Window *Ui::FindWindowById(HWND handle) {
+    for (auto &w : m_windows)
+        if (w->handle == handle && !w->destroyed) return w.get();
+    return nullptr;
+}
+
 Window &User::Control(int id) const {
     Window *c = Find(GetDlgItem(m_dialog, id));
     if (!c) {
@@ -400,7 +368,10 @@ bool User::Ended() const {
     return !d || d->ended;
 }
 
-bool User::IsVisible(int id) const { return IsWindowVisible(GetDlgItem(m_dialog, id)) != FALSE; }
+bool User::IsVisible(int id) const {
+    Window *c = Find(GetDlgItem(m_dialog, id));
+    return c && c->visible && c->parent->visible;
+}
 
 std::string User::Text(int id) const { return Control(id).text; }
 

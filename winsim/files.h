@@ -1,0 +1,80 @@
+// Files, folders and drives: drive letters mapped to host folders, paths resolved as Windows
+// resolves them, file attributes, and the failures a test asks for.
+#ifndef SETUP_WINSIM_FILES_H
+#define SETUP_WINSIM_FILES_H
+
+#include <map>
+#include <set>
+#include <string>
+
+#include "winsim/win32.h"
+
+namespace winsim {
+
+// A drive letter mapped to a host folder, with what the system reports about it.
+struct Drive {
+    std::string host;
+    UINT type = DRIVE_FIXED;
+    DWORD sectorsPerCluster = 8;
+    DWORD bytesPerSector = 512;
+    DWORD freeClusters = 262144;  // 1 GiB free
+    DWORD totalClusters = 524288;
+    bool freeSpaceFails = false;
+    long long writeBudget = -1;  // bytes that can still be written; -1 for no limit
+};
+
+// Of a drive, or none (a path on no drive): whether it refuses writes, and spending its space
+// (false when the bytes do not fit).
+bool WriteProtected(const Drive *d);
+bool Spend(Drive *d, size_t bytes);
+
+class FileSystem {
+public:
+    FileSystem();  // a fresh host folder with drive C:
+    ~FileSystem();
+
+    // Windows paths are resolved as Windows resolves them: letters without regard to case, "\\x"
+    // on the current drive, "x:" prefixes, relative names in the current folder.
+    std::map<char, Drive> drives;  // by upper-case letter
+    std::string currentDirectory = "C:\\";
+    std::string windowsDirectory;
+    std::string systemDirectory;
+    bool lowercaseDriveStrings = false;  // Windows 95 lists "c:\\", NT and Wine "C:\\"
+    Drive &MapDrive(char letter, UINT type);
+    std::string HostPath(const std::string &windowsPath);  // empty if the drive is unknown
+    Drive *DriveOf(const std::string &windowsPath);
+    void WriteFile(const std::string &windowsPath, const std::string &bytes);
+    std::string ReadFile(const std::string &windowsPath);
+    bool FileExists(const std::string &windowsPath);
+    bool DirectoryExists(const std::string &windowsPath);
+    void MakeDirectory(const std::string &windowsPath);  // with its parents
+    DWORD Attributes(const std::string &windowsPath);   // as GetFileAttributesA answers
+
+    // Read-only files, and files that another program holds open, by Windows path; the checks
+    // by host path.
+    void SetReadOnly(const std::string &windowsPath) { m_readOnly.insert(HostPath(windowsPath)); }
+    void Lock(const std::string &windowsPath) { m_locked.insert(HostPath(windowsPath)); }
+    bool IsReadOnly(const std::string &host) const { return m_readOnly.count(host) != 0; }
+    bool IsLocked(const std::string &host) const { return m_locked.count(host) != 0; }
+
+    // Calls that fail with access denied for a given path, whatever else holds: CopyFileA to
+    // that destination, MoveFileA of that file, DeleteFileA of that file.
+    void FailCopyTo(const std::string &windowsPath) { m_failingCopies.insert(HostPath(windowsPath)); }
+    void FailMoveOf(const std::string &windowsPath) { m_failingMoves.insert(HostPath(windowsPath)); }
+    void FailDeleteOf(const std::string &windowsPath) { m_failingDeletes.insert(HostPath(windowsPath)); }
+
+private:
+    friend BOOL WINAPI ::SetFileAttributesA(LPCSTR, DWORD);
+    friend BOOL WINAPI ::CopyFileA(LPCSTR, LPCSTR, BOOL);
+    friend BOOL WINAPI ::MoveFileA(LPCSTR, LPCSTR);
+    friend BOOL WINAPI ::DeleteFileA(LPCSTR);
+
+    std::string m_hostRoot;
+    std::set<std::string> m_locked, m_readOnly;
+    std::map<std::string, DWORD> m_attributes;  // hidden and system bits by host path
+    std::set<std::string> m_failingCopies, m_failingMoves, m_failingDeletes;
+};
+
+}  // namespace winsim
+
+#endif
