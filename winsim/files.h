@@ -64,6 +64,7 @@ public:
     void FailDeleteOf(const std::string &windowsPath) { m_failingDeletes.insert(HostPath(windowsPath)); }
 
 private:
+    // The calls that keep this bookkeeping.
     friend BOOL WINAPI ::SetFileAttributesA(LPCSTR, DWORD);
     friend BOOL WINAPI ::CopyFileA(LPCSTR, LPCSTR, BOOL);
     friend BOOL WINAPI ::MoveFileA(LPCSTR, LPCSTR);

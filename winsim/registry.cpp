@@ -106,14 +106,6 @@ LONG Registry::Lookup(HKEY handle, bool change, std::shared_ptr<RegKey> &key) {
     return ERROR_SUCCESS;
 }
 
-HKEY Registry::OpenHandle(const std::shared_ptr<RegKey> &key) {
-    uintptr_t h = m_nextKey;
-    m_nextKey += 4;
-    m_openKeys[h] = key;
-    return reinterpret_cast<HKEY>(h);
-}
-
-
 LONG Registry::Open(HKEY handle, LPCSTR path, PHKEY result, bool create) {
     if (!result) return ERROR_INVALID_PARAMETER;
     *result = nullptr;
@@ -127,7 +119,9 @@ LONG Registry::Open(HKEY handle, LPCSTR path, PHKEY result, bool create) {
         return ERROR_SUCCESS;
     }
     if (key->denyOpen) return ERROR_ACCESS_DENIED;
-    *result = OpenHandle(key);
+    m_openKeys[m_nextKey] = key;
+    *result = reinterpret_cast<HKEY>(m_nextKey);
+    m_nextKey += 4;
     return ERROR_SUCCESS;
 }
 

@@ -40,6 +40,7 @@ public:
     int OpenKeyHandles() const { return static_cast<int>(m_openKeys.size()); }
 
 private:
+    // The calls that keep this bookkeeping.
     friend LONG WINAPI ::RegOpenKeyA(HKEY, LPCSTR, PHKEY);
     friend LONG WINAPI ::RegOpenKeyExA(HKEY, LPCSTR, DWORD, REGSAM, PHKEY);
     friend LONG WINAPI ::RegCreateKeyA(HKEY, LPCSTR, PHKEY);
@@ -57,7 +58,6 @@ private:
     // The key of an open handle; `Lookup` wants it still there and, with `change`, changeable.
     std::shared_ptr<RegKey> KeyOfHandle(HKEY handle);
     LONG Lookup(HKEY handle, bool change, std::shared_ptr<RegKey> &key);
-    HKEY OpenHandle(const std::shared_ptr<RegKey> &key);
 
     std::shared_ptr<RegKey> m_localMachine;
     std::map<uintptr_t, std::shared_ptr<RegKey>> m_openKeys;

@@ -90,6 +90,7 @@ public:
     Window *DialogWindow() { return m_dialog; }
 
 private:
+    // The calls that keep this bookkeeping.
     friend INT_PTR WINAPI ::DialogBoxParamA(HINSTANCE, LPCSTR, HWND, DLGPROC, LPARAM);
 
     Window *CreateWindowRecord();
