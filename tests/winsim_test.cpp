@@ -21,14 +21,19 @@ TEST(SimulatedRegistry, NamesIgnoreCaseAndValuesKeepTheirSize) {
     EXPECT_EQ(m.OpenKeyHandles(), 0);
 }
 
+// A handle into a deleted tree stays open, but the key behind it is gone.
 TEST(SimulatedRegistry, NtKeepsAKeyWithSubkeysAndWindows95DeletesTheTree) {
     for (bool nt : {true, false}) {
         winsim::Machine m;
         if (nt) m.SetWindowsNt4();
-        m.Key(HKEY_LOCAL_MACHINE, "Software\\Parent\\Child");
+        HKEY child;
+        ASSERT_EQ(RegCreateKeyA(HKEY_LOCAL_MACHINE, "Software\\Parent\\Child", &child), ERROR_SUCCESS);
         EXPECT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Parent"),
                   nt ? ERROR_ACCESS_DENIED : ERROR_SUCCESS);
         EXPECT_EQ(m.HasKey(HKEY_LOCAL_MACHINE, "Software\\Parent"), nt);
+        EXPECT_EQ(RegQueryValueExA(child, "", nullptr, nullptr, nullptr, nullptr),
+                  nt ? ERROR_FILE_NOT_FOUND : 1018L /* ERROR_KEY_DELETED */);
+        RegCloseKey(child);
     }
 }
 
