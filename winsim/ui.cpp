@@ -223,10 +223,9 @@ int WINAPI MessageBoxA(HWND hWnd, LPCSTR text, LPCSTR caption, UINT type) {
     Machine &m = Machine::Current();
     winsim::MessageBoxSeen box{hWnd, text ? text : "", caption ? caption : "Error", type};
     m.messageBoxes.push_back(box);
-    int answer = IDOK;
     m.Record("MessageBoxA(" + Handle(hWnd) + ", " + box.text + ", " + box.caption + ", " +
-             std::to_string(type) + ") = " + std::to_string(answer));
-    return answer;
+             std::to_string(type) + ") = " + std::to_string(IDOK));
+    return IDOK;
 }
 
 BOOL WINAPI IsIconic(HWND hWnd) {
