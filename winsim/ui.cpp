@@ -12,7 +12,6 @@ using winsim::Window;
 namespace {
 
 const uintptr_t kProgramIconBase = 0x7000;
-const uintptr_t kSystemIconBase = 0x8000;
 const HDC kPaintDc = reinterpret_cast<HDC>(0xDC);
 
 // Dialog base units of 8-point MS Sans Serif: 6 by 13 pixels.
@@ -326,14 +325,9 @@ void WINAPI InitCommonControls(void) {
 HICON WINAPI LoadIconA(HINSTANCE hInstance, LPCSTR name) {
     Machine &m = Machine::Current();
     uintptr_t id = reinterpret_cast<uintptr_t>(name);
-    HICON icon = nullptr;
-    if (!IS_INTRESOURCE(name)) {
-        icon = nullptr;
-    } else if (!hInstance) {
-        icon = reinterpret_cast<HICON>(kSystemIconBase + id);
-    } else if (winsim::ProgramResources().icons.count(static_cast<int>(id))) {
-        icon = reinterpret_cast<HICON>(kProgramIconBase + id);
-    }
+    // The program loads only its own icons.
+    bool own = hInstance && IS_INTRESOURCE(name) && winsim::ProgramResources().icons.count(static_cast<int>(id));
+    HICON icon = own ? reinterpret_cast<HICON>(kProgramIconBase + id) : nullptr;
     m.Record("LoadIconA(" + std::to_string(id) + ") = " + (icon ? "icon" : "NULL"));
     return icon;
 }
