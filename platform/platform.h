@@ -9,9 +9,11 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+// These need windows.h's types, so they come after it.
 #include <commctrl.h>
-#include <shlobj.h>
 #include <share.h>
+#include <shlobj.h>
 #else
 #include "winsim/win32.h"
 #endif
