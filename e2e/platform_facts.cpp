@@ -35,7 +35,7 @@ std::string Result(BOOL ok) { return ok ? "1" : "0 " + std::to_string(GetLastErr
 void PlatformFacts(void (*report)(const char *key, const char *value)) {
     auto say = [&](const char *key, const std::string &value) { report(key, value.c_str()); };
     const char *file = "C:\\platform-facts.txt";
-    WriteBytes(file, std::string("A\r\nB\nC\rD\x1A" "E\r\n", 11));
+    WriteBytes(file, "A\r\nB\nC\rD\032E\r\n");
     say("crt.textread", Hex(ReadAll(file, "r")));
     if (FILE *f = _fsopen(file, "w", _SH_DENYNO)) {
         fputs("x\ny\rz\n", f);
