@@ -211,9 +211,9 @@ int RecordPagingSettings(HKEY marker) {
                                   sizeof moved) == ERROR_SUCCESS;
     for (int i = 0; i < 2; ++i)
         if (PagingMoved && PreviousPresent[i])
-            written &= RegSetValueExA(marker, PagingKeys[i], 0, REG_SZ,
-                                      reinterpret_cast<const BYTE *>(PreviousValues[i]),
-                                      static_cast<DWORD>(strlen(PreviousValues[i]) + 1)) == ERROR_SUCCESS;
+            written &=
+                RegSetValueExA(marker, PagingKeys[i], 0, REG_SZ, reinterpret_cast<const BYTE *>(PreviousValues[i]),
+                               static_cast<DWORD>(strlen(PreviousValues[i]) + 1)) == ERROR_SUCCESS;
     return written;
 }
 
@@ -229,9 +229,9 @@ int RestorePagingSettings(HKEY marker) {
     for (const char *key : PagingKeys) {
         char value[PathBufferSize];
         DWORD length = sizeof value - 1;
-        bool present = RegQueryValueExA(marker, key, nullptr, &type, reinterpret_cast<BYTE *>(value), &length) ==
-                           ERROR_SUCCESS &&
-                       type == REG_SZ;
+        bool present =
+            RegQueryValueExA(marker, key, nullptr, &type, reinterpret_cast<BYTE *>(value), &length) == ERROR_SUCCESS &&
+            type == REG_SZ;
         value[present ? length : 0] = '\0';
         // A setting that was absent is taken out again.
         WritePagingSetting(key, present ? value : nullptr);

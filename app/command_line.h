@@ -6,18 +6,18 @@
 enum { CommandDialog, CommandInstall, CommandUninstall, CommandHelp, CommandBad };
 
 enum {
-    ExitDone = 0,                // restart requested
+    ExitDone = 0,  // restart requested
     ExitBadArguments = 87,
     ExitStepFailed = 1603,
-    ExitNotInstalled = 1605,     // /uninstall without the installed marker
-    ExitRefused = 1633,          // a Windows the procedures refuse
-    ExitAlreadyInstalled = 1638, // /install with the installed marker
-    ExitRestartNeeded = 3010,    // done, with /norestart
+    ExitNotInstalled = 1605,      // /uninstall without the installed marker
+    ExitRefused = 1633,           // a Windows the procedures refuse
+    ExitAlreadyInstalled = 1638,  // /install with the installed marker
+    ExitRestartNeeded = 3010,     // done, with /norestart
 };
 
 struct SetupCommand {
     int action;
-    int hddInterface;     // /install's interface word
+    int hddInterface;  // /install's interface word
     bool noRestart;
     const char *logFile;  // in `text`, or null
     char text[1024];      // the arguments, split in place

@@ -19,9 +19,7 @@ const char VersionCaption[] = "Windows Version :";
 const char InterfacePrompt[] = "Please select your HDD interface :";
 }  // namespace
 
-CSetupDlg::CSetupDlg(CWnd *pParent) : CDialog(IDD, pParent) {
-    m_hIcon = AfxGetApp()->LoadIcon(IDR_MAINFRAME);
-}
+CSetupDlg::CSetupDlg(CWnd *pParent) : CDialog(IDD, pParent) { m_hIcon = AfxGetApp()->LoadIcon(IDR_MAINFRAME); }
 
 CSetupDlg::~CSetupDlg() = default;
 

@@ -143,10 +143,8 @@ std::string MessageBoxIconName(HWND iconControl) {
     struct {
         const char *name;
         LPCSTR id;
-    } candidates[] = {{"hand", IDI_HAND},
-                      {"question", IDI_QUESTION},
-                      {"exclamation", IDI_EXCLAMATION},
-                      {"asterisk", IDI_ASTERISK}};
+    } candidates[] = {
+        {"hand", IDI_HAND}, {"question", IDI_QUESTION}, {"exclamation", IDI_EXCLAMATION}, {"asterisk", IDI_ASTERISK}};
     std::string best = "unknown";
     for (DWORD start = GetTickCount(); best == "unknown" && GetTickCount() - start < RecogniseMs; Sleep(20)) {
         double bestMatch = 0.9;

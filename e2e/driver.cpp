@@ -32,16 +32,16 @@
 namespace {
 
 // How long the driver waits for the program and for Wine.
-constexpr DWORD ReplyMs = 2000;             // a window's answer to one message
-constexpr DWORD SettleMs = 30000;           // the program back at its messages after a step
-constexpr DWORD FirstWindowMs = 30000;      // the dialog after a start
-constexpr DWORD ProcessMs = 10000;          // a process ready for input, or ended
-constexpr DWORD BoxMs = 15000;              // a message box the step should open
-constexpr DWORD NoBoxLookMs = 100;          // a box that should not open, once the program is idle
-constexpr DWORD SessionEndMs = 20000;       // Wine's session-end helper at work after a restart
-constexpr DWORD NoRestartLookMs = 200;      // a restart that should not come, once the program is idle
-constexpr DWORD UnattendedMs = 120000;      // an unattended run
-constexpr DWORD UnattendedShownMs = 2000;   // an unattended run that showed a window, after it did
+constexpr DWORD ReplyMs = 2000;            // a window's answer to one message
+constexpr DWORD SettleMs = 30000;          // the program back at its messages after a step
+constexpr DWORD FirstWindowMs = 30000;     // the dialog after a start
+constexpr DWORD ProcessMs = 10000;         // a process ready for input, or ended
+constexpr DWORD BoxMs = 15000;             // a message box the step should open
+constexpr DWORD NoBoxLookMs = 100;         // a box that should not open, once the program is idle
+constexpr DWORD SessionEndMs = 20000;      // Wine's session-end helper at work after a restart
+constexpr DWORD NoRestartLookMs = 200;     // a restart that should not come, once the program is idle
+constexpr DWORD UnattendedMs = 120000;     // an unattended run
+constexpr DWORD UnattendedShownMs = 2000;  // an unattended run that showed a window, after it did
 
 const int ControlIds[] = {IDC_EXIT,     IDC_INSTALL, IDC_UNINSTALL,       IDC_IDE,           IDC_SCSI,
                           IDC_PROGRESS, IDC_NEXT,    IDC_VERSION_CAPTION, IDC_VERSION_LABEL, IDC_PROMPT};
@@ -57,7 +57,7 @@ struct {
     PROCESS_INFORMATION witness = {};
     HWND dialog = nullptr;
     int boxes = 0;
-    int launch = 1;  // counts the program's starts, so that each start's facts have their own names
+    int launch = 1;     // counts the program's starts, so that each start's facts have their own names
     bool lost = false;  // a relaunch found no dialog: the steps end
     DWORD started = 0;
 } g_run;
@@ -310,11 +310,16 @@ bool ReadWhole(const std::string &path, std::string &bytes) {
 std::string Escaped(const std::string &bytes) {
     std::string out;
     for (unsigned char c : bytes) {
-        if (c == '\\') out += "\\\\";
-        else if (c == '\r') out += "\\r";
-        else if (c == '\n') out += "\\n";
-        else if (c < 32 || c > 126 || c == ';') out += "\\x" + HexByte(c);
-        else out += static_cast<char>(c);
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '\r')
+            out += "\\r";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c < 32 || c > 126 || c == ';')
+            out += "\\x" + HexByte(c);
+        else
+            out += static_cast<char>(c);
     }
     return out;
 }
@@ -408,8 +413,10 @@ void LogFacts(const std::string &path) {
         size_t end = bytes.find('\n', start);
         if (end == std::string::npos) end = bytes.size();
         std::string line = bytes.substr(start, end - start);
-        if (line.empty() || line.back() != '\r') crlf = false;
-        else line.pop_back();
+        if (line.empty() || line.back() != '\r')
+            crlf = false;
+        else
+            line.pop_back();
         Report("log.%d=%s", ++number, Escaped(line).c_str());
         start = end + 1;
     }
@@ -442,8 +449,7 @@ int Witness() {
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = "SetupRestartWitness";
     RegisterClassA(&wc);
-    CreateWindowA(wc.lpszClassName, "witness", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                  wc.hInstance, nullptr);
+    CreateWindowA(wc.lpszClassName, "witness", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
     AppendToWitnessLog("ready\n");
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);

@@ -96,8 +96,8 @@ void PlatformFacts(void (*report)(const char *key, const char *value)) {
 
     WriteBytes("C:\\copy-a.txt", "a");
     WriteBytes("C:\\copy-b.txt", "b");
-    say("copy.existing", std::to_string(CopyFileA("C:\\copy-a.txt", "C:\\copy-b.txt", TRUE)) + " " +
-                             FileBytes("C:\\copy-b.txt"));
+    say("copy.existing",
+        std::to_string(CopyFileA("C:\\copy-a.txt", "C:\\copy-b.txt", TRUE)) + " " + FileBytes("C:\\copy-b.txt"));
     say("copy.nodir", Result(CopyFileA("C:\\copy-a.txt", "C:\\no-such-dir\\copy.txt", TRUE)));
     say("move.existing", Result(MoveFileA("C:\\copy-a.txt", "C:\\copy-b.txt")));
     DeleteFileA("C:\\copy-a.txt");

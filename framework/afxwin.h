@@ -26,29 +26,28 @@ struct AFX_MSGMAP {
     const AFX_MSGMAP_ENTRY *lpEntries;
 };
 
-#define DECLARE_MESSAGE_MAP()                         \
-protected:                                            \
-    static const AFX_MSGMAP *GetThisMessageMap();     \
+#define DECLARE_MESSAGE_MAP()                     \
+protected:                                        \
+    static const AFX_MSGMAP *GetThisMessageMap(); \
     const AFX_MSGMAP *GetMessageMap() const override;
 
-#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                           \
-    const AFX_MSGMAP *theClass::GetMessageMap() const { return GetThisMessageMap(); }    \
-    const AFX_MSGMAP *theClass::GetThisMessageMap() {                                    \
-        typedef theClass ThisClass;                                                      \
-        typedef baseClass TheBaseClass;                                                  \
-        static_assert(sizeof(ThisClass) > 0, "the map's class is complete");             \
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                        \
+    const AFX_MSGMAP *theClass::GetMessageMap() const { return GetThisMessageMap(); } \
+    const AFX_MSGMAP *theClass::GetThisMessageMap() {                                 \
+        typedef theClass ThisClass;                                                   \
+        typedef baseClass TheBaseClass;                                               \
+        static_assert(sizeof(ThisClass) > 0, "the map's class is complete");          \
         static const AFX_MSGMAP_ENTRY entries[] = {
-#define END_MESSAGE_MAP()                                                                \
-    { 0, 0, 0, nullptr, nullptr }                                                        \
-    }                                                                                    \
-    ;                                                                                    \
-    static const AFX_MSGMAP map = {&TheBaseClass::GetThisMessageMap, &entries[0]};       \
-    return &map;                                                                         \
+#define END_MESSAGE_MAP()                                                          \
+    { 0, 0, 0, nullptr, nullptr }                                                  \
+    }                                                                              \
+    ;                                                                              \
+    static const AFX_MSGMAP map = {&TheBaseClass::GetThisMessageMap, &entries[0]}; \
+    return &map;                                                                   \
     }
 
 #define ON_COMMAND(id, memberFxn) {WM_COMMAND, 0, (id), static_cast<AFX_PMSG>(memberFxn), nullptr},
-#define ON_BN_CLICKED(id, memberFxn) \
-    {WM_COMMAND, BN_CLICKED, (id), static_cast<AFX_PMSG>(memberFxn), nullptr},
+#define ON_BN_CLICKED(id, memberFxn) {WM_COMMAND, BN_CLICKED, (id), static_cast<AFX_PMSG>(memberFxn), nullptr},
 #define ON_WM_PAINT() {WM_PAINT, 0, 0, static_cast<AFX_PMSG>(&ThisClass::OnPaint), nullptr},
 #define ON_WM_QUERYDRAGICON() \
     {WM_QUERYDRAGICON, 0, 0, nullptr, static_cast<AFX_PMSG_CURSOR>(&ThisClass::OnQueryDragIcon)},
@@ -83,8 +82,7 @@ class CWnd;
 
 class CDataExchange {
 public:
-    CDataExchange(CWnd *pDlgWnd, BOOL bSaveAndValidate)
-        : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd) {}
+    CDataExchange(CWnd *pDlgWnd, BOOL bSaveAndValidate) : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd) {}
     BOOL m_bSaveAndValidate;
     CWnd *m_pDlgWnd;
 };
@@ -123,9 +121,7 @@ protected:
 
 class CProgressCtrl : public CWnd {
 public:
-    void SetRange(short nLower, short nUpper) {
-        SendMessage(PBM_SETRANGE, 0, MAKELPARAM(nLower, nUpper));
-    }
+    void SetRange(short nLower, short nUpper) { SendMessage(PBM_SETRANGE, 0, MAKELPARAM(nLower, nUpper)); }
     int SetPos(int nPos) { return static_cast<int>(SendMessage(PBM_SETPOS, nPos, 0)); }
 };
 
@@ -148,8 +144,7 @@ void DDX_Control(CDataExchange *pDX, int nIDC, CWnd &rControl);
 
 class CDialog : public CWnd {
 public:
-    CDialog(UINT nIDTemplate, CWnd *pParentWnd = nullptr)
-        : m_nIDHelp(nIDTemplate), m_pParentWnd(pParentWnd) {}
+    CDialog(UINT nIDTemplate, CWnd *pParentWnd = nullptr) : m_nIDHelp(nIDTemplate), m_pParentWnd(pParentWnd) {}
     virtual INT_PTR DoModal();
     virtual BOOL OnInitDialog();
     void EndDialog(int nResult) { ::EndDialog(m_hWnd, nResult); }

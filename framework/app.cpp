@@ -10,9 +10,7 @@ CWinApp::~CWinApp() {
     if (g_app == this) g_app = nullptr;
 }
 
-HICON CWinApp::LoadIcon(UINT nIDResource) const {
-    return ::LoadIconA(m_hInstance, MAKEINTRESOURCEA(nIDResource));
-}
+HICON CWinApp::LoadIcon(UINT nIDResource) const { return ::LoadIconA(m_hInstance, MAKEINTRESOURCEA(nIDResource)); }
 
 CWinApp *AfxGetApp() { return g_app; }
 

@@ -8,8 +8,7 @@ const AFX_MSGMAP *CCmdTarget::GetThisMessageMap() {
 
 const AFX_MSGMAP *CCmdTarget::GetMessageMap() const { return GetThisMessageMap(); }
 
-const AFX_MSGMAP_ENTRY *CCmdTarget::FindEntry(const AFX_MSGMAP *map, UINT message, UINT code,
-                                              UINT id) {
+const AFX_MSGMAP_ENTRY *CCmdTarget::FindEntry(const AFX_MSGMAP *map, UINT message, UINT code, UINT id) {
     for (; map; map = map->pfnGetBaseMap ? map->pfnGetBaseMap() : nullptr) {
         for (const AFX_MSGMAP_ENTRY *e = map->lpEntries; e->nMessage; ++e) {
             if (e->nMessage != message) continue;

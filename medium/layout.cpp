@@ -29,9 +29,7 @@ std::string Lower(std::string s) {
     return s;
 }
 
-std::string Relative(const fs::path &p, const std::string &folder) {
-    return fs::relative(p, folder).generic_string();
-}
+std::string Relative(const fs::path &p, const std::string &folder) { return fs::relative(p, folder).generic_string(); }
 
 }  // namespace
 
@@ -89,9 +87,8 @@ std::string Describe(const MediumProblem &p) {
     case MediumProblem::CaseDiffers:
         return wanted + ": named \"" + p.found + "\"; it goes on the medium under the program's name";
     case MediumProblem::Misplaced:
-        return wanted + ": found at \"" + p.found + "\" instead; " + p.file.neededBy +
-               " would stop with \"" + p.file.message + "\"";
-    default:
-        return wanted + ": missing; " + p.file.neededBy + " would stop with \"" + p.file.message + "\"";
+        return wanted + ": found at \"" + p.found + "\" instead; " + p.file.neededBy + " would stop with \"" +
+               p.file.message + "\"";
+    default: return wanted + ": missing; " + p.file.neededBy + " would stop with \"" + p.file.message + "\"";
     }
 }

@@ -8,7 +8,7 @@
 #include <vector>
 
 struct MediumFile {
-    const char *path;     // from the medium's root, as the program asks for it
+    const char *path;      // from the medium's root, as the program asks for it
     const char *neededBy;  // the Windows families and interfaces that read it
     std::string message;   // what the install then shows
 };

@@ -53,21 +53,19 @@ int EditionFromProductType(BYTE productType) {
 // Systems that refuse the extended version record keep the edition in the registry.
 int EditionFromRegistry() {
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\ProductOptions", 0,
-                      KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\ProductOptions", 0, KEY_QUERY_VALUE,
+                      &key) != ERROR_SUCCESS)
         return EditionUnknown;
     char productType[80];
     DWORD type = REG_NONE;
     DWORD size = sizeof productType - 1;
-    LONG result = RegQueryValueExA(key, "ProductType", nullptr, &type,
-                                   reinterpret_cast<LPBYTE>(productType), &size);
+    LONG result = RegQueryValueExA(key, "ProductType", nullptr, &type, reinterpret_cast<LPBYTE>(productType), &size);
     RegCloseKey(key);
     if (result != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return EditionUnknown;
     // Stored strings need not carry their terminating zero.
     productType[size < sizeof productType ? size : sizeof productType - 1] = '\0';
     if (lstrcmpiA(productType, "WINNT") == 0) return EditionWorkstation;
-    if (lstrcmpiA(productType, "SERVERNT") == 0 || lstrcmpiA(productType, "LANMANNT") == 0)
-        return EditionServer;
+    if (lstrcmpiA(productType, "SERVERNT") == 0 || lstrcmpiA(productType, "LANMANNT") == 0) return EditionServer;
     return EditionUnknown;
 }
 

@@ -35,14 +35,12 @@ const char *Place(CSetupReport &report, const char *source, const char *destinat
         return message;
     }
     bool placed = FilePresent(DestinationPath);
-    report.Step(PlaceStep, DestinationPath, SourcePath,
-                !placed ? StepRefused : copy == CopyDone ? StepDone : StepKept);
+    report.Step(PlaceStep, DestinationPath, SourcePath, !placed ? StepRefused : copy == CopyDone ? StepDone : StepKept);
     return placed ? nullptr : NamingPath(CannotWritePrefix, DestinationPath);
 }
 
 // Places `source` at the system directory followed by `suffix`.
-const char *PlaceInSystemDirectory(CSetupReport &report, const char *source, const char *suffix,
-                                   const char *message) {
+const char *PlaceInSystemDirectory(CSetupReport &report, const char *source, const char *suffix, const char *message) {
     if (!LoadSystemDirectory() || !AppendToPath(SystemDirectory, suffix)) {
         report.Step(PlaceStep, suffix, source, StepPathTooLong);
         return message;
@@ -53,8 +51,7 @@ const char *PlaceInSystemDirectory(CSetupReport &report, const char *source, con
 // Places `source` in the Start menu's Programs folder as `name`. The launcher is a convenience:
 // where the shell cannot say which folder that is, or the copy cannot be written, it is left
 // out rather than put anywhere else, and the install goes on.
-const char *PlaceInProgramsFolder(CSetupReport &report, const char *source, const char *name,
-                                  const char *message) {
+const char *PlaceInProgramsFolder(CSetupReport &report, const char *source, const char *name, const char *message) {
     int folder = LoadProgramsFolder();
     if (folder == ProgramsFolderUnknown) {
         report.Step(PlaceStep, name, source, StepNoProgramsFolder);
@@ -80,12 +77,10 @@ const char *InstallWindows95Family(CSetupReport &report) {
     const char *failure;
     // The first step: when it fails, nothing else has changed.
     bool added = AddConfigSysLine();
-    report.Step("Add the driver-loader line to", ConfigSys, nullptr,
-                added ? StepDone : StepUnchanged);
+    report.Step("Add the driver-loader line to", ConfigSys, nullptr, added ? StepDone : StepUnchanged);
     if (!added) return NamingPath(CannotWritePrefix, ConfigSys);
     report.Progress(3);
-    if ((failure = Place(report, "\\95-98\\95drv.exe", "c:\\ltdrv\\95drv.exe", SourceFileOneMissing)))
-        return failure;
+    if ((failure = Place(report, "\\95-98\\95drv.exe", "c:\\ltdrv\\95drv.exe", SourceFileOneMissing))) return failure;
     report.Progress(5);
     if ((failure = Place(report, "\\Vave_R.exe", "c:\\ltdrv\\Vave_R.exe", SourceFileTwoMissing))) return failure;
     report.Progress(7);
@@ -94,7 +89,9 @@ const char *InstallWindows95Family(CSetupReport &report) {
     report.Progress(8);
     int paging = MovePagingToDriveD();
     report.Step("Move the swap file to drive D: in", "system.ini", nullptr,
-                paging == PagingNotMoved ? StepDriveDUnsuitable : paging ? StepDone : StepUnchanged);
+                paging == PagingNotMoved ? StepDriveDUnsuitable
+                : paging                 ? StepDone
+                                         : StepUnchanged);
     if ((failure = PlaceInterfaceDriver(report, InterfaceIde, "\\95-98\\ide\\95drv.vxd"))) return failure;
     if ((failure = PlaceInterfaceDriver(report, InterfaceScsi, "\\95-98\\scsi\\95drv.vxd"))) return failure;
     // The driver just placed goes into the system directory a second time, as SCSIDRV.SYS.

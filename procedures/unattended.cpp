@@ -70,8 +70,8 @@ int CSetupApp::RunUnattended(const SetupCommand &command) {
     CLogReport log(command.logFile, command.noRestart);
     SYSTEMTIME now;
     GetLocalTime(&now);
-    log.Line("Setup started %04u-%02u-%02u %02u:%02u:%02u", now.wYear, now.wMonth, now.wDay, now.wHour,
-             now.wMinute, now.wSecond);
+    log.Line("Setup started %04u-%02u-%02u %02u:%02u:%02u", now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
+             now.wSecond);
     log.Text("Command line: ");
     log.Text(GetCommandLineA());
     log.Line("");

@@ -63,6 +63,7 @@ TEST_F(ConfigSys, LinesAroundThePieceSizeAreJudgedFromTheirStart) {
 }
 
 TEST_F(ConfigSys, RemovalTakesEveryLineThatStartsWithThePrefixAndNoOther) {
+    // clang-format off
     const std::string kept[] = {
         "INSTALL C:\\LTDRV\\95DRV.EXE\r\n",
         " install c:\\ltdrv\\95drv.exe\r\n",
@@ -78,6 +79,7 @@ TEST_F(ConfigSys, RemovalTakesEveryLineThatStartsWithThePrefixAndNoOther) {
         Prefix,
         Prefix + std::string(400, 'z') + "\r\n",  // the whole long line goes, not its start
     };
+    // clang-format on
     std::string all, expected;
     for (size_t i = 0; i < 5; ++i) {
         all += kept[i] + removed[i];
@@ -119,10 +121,12 @@ TEST(ConfigSysEdit, AnEditThatCannotBeMadeLeavesTheFileWhole) {
         {"work file a folder", [](winsim::Machine &m) { m.MakeDirectory("C:\\CONFIG.SSS"); }, true},
         {"not set aside", [](winsim::Machine &m) { m.FailMoveOf("C:\\CONFIG.SYS"); }, true},
         {"work file not moved", [](winsim::Machine &m) { m.FailMoveOf("C:\\CONFIG.SSS"); }, true},
-        {"old set-aside stays", [](winsim::Machine &m) {
+        {"old set-aside stays",
+         [](winsim::Machine &m) {
              m.WriteFile("C:\\CONFIG.SSO", "x");
              m.SetReadOnly("C:\\CONFIG.SSO");
-         }, true},
+         },
+         true},
         {"none, work file not moved", [](winsim::Machine &m) { m.FailMoveOf("C:\\CONFIG.SSS"); }, false},
         {"none, work file held", [](winsim::Machine &m) { m.Lock("C:\\CONFIG.SSS"); }, false},
     };
@@ -162,10 +166,9 @@ TEST_F(ConfigSys, TheOldFileGoesOnlyOnceTheNewOneIsInPlace) {
     std::vector<std::string> steps;
     for (const auto &call : machine.calls)
         if (call.rfind("DeleteFileA(", 0) == 0 || call.rfind("MoveFileA(", 0) == 0) steps.push_back(call);
-    EXPECT_EQ(steps, (std::vector<std::string>{"DeleteFileA(c:\\CONFIG.SSO) = 1",
-                                               "MoveFileA(c:\\config.sys, c:\\CONFIG.SSO) = 1",
-                                               "MoveFileA(c:\\CONFIG.SSS, c:\\config.sys) = 1",
-                                               "DeleteFileA(c:\\CONFIG.SSO) = 1"}));
+    EXPECT_EQ(steps, (std::vector<std::string>{
+                         "DeleteFileA(c:\\CONFIG.SSO) = 1", "MoveFileA(c:\\config.sys, c:\\CONFIG.SSO) = 1",
+                         "MoveFileA(c:\\CONFIG.SSS, c:\\config.sys) = 1", "DeleteFileA(c:\\CONFIG.SSO) = 1"}));
 }
 
 // Only when the work file cannot take the name and the old file cannot come back is
@@ -219,9 +222,9 @@ TEST_F(ConfigSys, InstallThenUninstallGivesBackTheOtherLines) {
     const int files = 3000;
     std::mt19937 random(seed);
     auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
-    const std::string variants[] = {Loader, "install c:\\ltdrv\\95drv.exe /x\n", Prefix, Prefix + "\r\n",
-                                    "INSTALL C:\\LTDRV\\95DRV.EXE\r\n", " " + Loader,
-                                    "install=c:\\ltdrv\\95drv.exe\r\n"};
+    const std::string variants[] = {
+        Loader,       "install c:\\ltdrv\\95drv.exe /x\n", Prefix, Prefix + "\r\n", "INSTALL C:\\LTDRV\\95DRV.EXE\r\n",
+        " " + Loader, "install=c:\\ltdrv\\95drv.exe\r\n"};
     const char alphabet[] = "abcXYZ =\\:.;\t\r\0\x1a";
     for (int file = 0; file < files; ++file) {
         std::string raw;

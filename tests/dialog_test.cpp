@@ -58,7 +58,8 @@ TEST(DialogStart, ShowsTheLabelOfEachWindows) {
         {[](winsim::Machine &m) { m.SetWindowsNt4(); }, VersionNt4Workstation, "Windows  NT  Workstation"},
         {[](winsim::Machine &m) { m.SetWindowsNt4(VER_NT_SERVER); }, VersionNt4Server, "Windows  NT  Server"},
         {[](winsim::Machine &m) { m.SetWindows2000(); }, VersionWindows2000Professional, "Windows  2000  Professional"},
-        {[](winsim::Machine &m) { m.SetWindows2000(VER_NT_SERVER); }, VersionWindows2000Server, "Windows  2000  Server"},
+        {[](winsim::Machine &m) { m.SetWindows2000(VER_NT_SERVER); }, VersionWindows2000Server,
+         "Windows  2000  Server"},
         {[](winsim::Machine &m) { m.version.basicFails = true; }, VersionUnknown, "Microsoft  Windows  32s"},
     };
     for (const Case &c : cases) {
@@ -210,7 +211,8 @@ TEST(DialogEnd, HelpGoesToTheApplicationAndLeavesTheDialogOpen) {
     winsim::Machine machine;
     RunProgram(machine, [&](winsim::User &u) {
         EXPECT_TRUE(CommandRoute::Taken(AfxGetApp()->m_pMainWnd, ID_HELP));
-        EXPECT_FALSE(CommandRoute::Taken(AfxGetApp()->m_pMainWnd, IDC_PROMPT)) << "a label's id has no handler anywhere";
+        EXPECT_FALSE(CommandRoute::Taken(AfxGetApp()->m_pMainWnd, IDC_PROMPT))
+            << "a label's id has no handler anywhere";
         u.SendCommand(ID_HELP);
         EXPECT_FALSE(u.Ended());
         EXPECT_TRUE(machine.messageBoxes.empty());
@@ -233,7 +235,8 @@ TEST(Application, DialogThatCannotBeCreatedEndsQuietly) {
     EXPECT_EQ(RunProgram(machine, nullptr), 0);
     EXPECT_EQ(AfxGetApp()->m_pMainWnd, nullptr);
     EXPECT_TRUE(machine.messageBoxes.empty());
-    EXPECT_EQ(machine.CallsNamed("DialogBoxParamA"), std::vector<std::string>{"DialogBoxParamA(" + std::to_string(IDD_SETUP_DIALOG) + ") = -1"});
+    EXPECT_EQ(machine.CallsNamed("DialogBoxParamA"),
+              std::vector<std::string>{"DialogBoxParamA(" + std::to_string(IDD_SETUP_DIALOG) + ") = -1"});
 }
 
 TEST(MinimisedDialog, DrawsTheIconInTheMiddle) {

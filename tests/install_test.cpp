@@ -33,7 +33,8 @@ TEST(Install, Windows95FamilyWithIdeOrScsi) {
             m.MapDrive('D', DRIVE_FIXED).freeClusters = 1000000;  // 4 GB: D: qualifies
             Install(m, button);
             EXPECT_EQ(ProgressPositions(m), (Positions{0, 1, 2, 3, 5, 7, 8, 10}));
-            std::string vxd = MediumBytes(m, button == IDC_IDE ? "\\95-98\\ide\\95drv.vxd" : "\\95-98\\scsi\\95drv.vxd");
+            std::string vxd =
+                MediumBytes(m, button == IDC_IDE ? "\\95-98\\ide\\95drv.vxd" : "\\95-98\\scsi\\95drv.vxd");
             EXPECT_EQ(m.ReadFile("C:\\ltdrv\\95drv.exe"), MediumBytes(m, "\\95-98\\95drv.exe"));
             EXPECT_EQ(m.ReadFile("C:\\ltdrv\\Vave_R.exe"), MediumBytes(m, "\\Vave_R.exe"));
             EXPECT_EQ(m.ReadFile(m.programsFolder + "\\RizoZezu.lnk"), MediumBytes(m, "\\RizoZezu.lnk"));
@@ -71,10 +72,10 @@ TEST(Install, TheStepsRunInTheirOrder) {
             if (c.rfind(name, 0) == 0) order.push_back(name);
         }
     }
-    EXPECT_EQ(order, (std::vector<std::string>{"CreateDirectoryA", "MoveFileA(c:\\CONFIG.SSS", "CopyFileA", "CopyFileA",
-                                               "CopyFileA", "GetLogicalDriveStringsA", "CopyFileA", "CopyFileA",
-                                               "CopyFileA", "RegCreateKeyA", "RegCreateKeyA", "MessageBoxA",
-                                               "ExitWindowsEx"}));
+    EXPECT_EQ(order,
+              (std::vector<std::string>{"CreateDirectoryA", "MoveFileA(c:\\CONFIG.SSS", "CopyFileA", "CopyFileA",
+                                        "CopyFileA", "GetLogicalDriveStringsA", "CopyFileA", "CopyFileA", "CopyFileA",
+                                        "RegCreateKeyA", "RegCreateKeyA", "MessageBoxA", "ExitWindowsEx"}));
 }
 
 TEST(Install, NtFamilies) {

@@ -73,8 +73,8 @@ TEST_F(Placement, TheProgramsFolderIsAskedOfTheShellAndNothingIsLeftHeld) {
     ASSERT_EQ(LoadProgramsFolder(), ProgramsFolderFound);
     EXPECT_STREQ(ProgramsFolder, "C:\\WINDOWS\\Start Menu\\Programs");
     AppendToPath(ProgramsFolder, "\\RizoZezu.lnk");
-    for (winsim::ShellFailure failure : {winsim::ShellFailure::Allocator, winsim::ShellFailure::Location,
-                                         winsim::ShellFailure::Path}) {
+    for (winsim::ShellFailure failure :
+         {winsim::ShellFailure::Allocator, winsim::ShellFailure::Location, winsim::ShellFailure::Path}) {
         machine.shellFailure = failure;
         EXPECT_EQ(LoadProgramsFolder(), ProgramsFolderUnknown);
         EXPECT_STREQ(ProgramsFolder, "") << "an earlier answer is no answer now";

@@ -24,7 +24,8 @@ std::map<std::string, std::string> ExpectedFacts(const std::string &version) {
         line = Trim(line);
         size_t eq = line.find('=');
         if (line.empty() || line[0] == '#') continue;
-        if (line[0] == '[') section = Trim(line.substr(1, line.find(']') - 1));
+        if (line[0] == '[')
+            section = Trim(line.substr(1, line.find(']') - 1));
         else if (eq != std::string::npos && (section.empty() || section == version))
             facts[Trim(line.substr(0, eq))] = Trim(line.substr(eq + 1));
     }

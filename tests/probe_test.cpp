@@ -26,37 +26,38 @@ TEST_P(Classification, GivesTheVersionCode) {
 
 const DWORD W95 = VER_PLATFORM_WIN32_WINDOWS, NT = VER_PLATFORM_WIN32_NT;
 
-INSTANTIATE_TEST_SUITE_P(
-    Windows95Platform, Classification,
-    ::testing::Values(VersionCase{"Windows 95", W95, 4, 0, 0, true, VersionWindows95},
-                      VersionCase{"Windows 98", W95, 4, 10, 0, true, VersionWindows98},
-                      VersionCase{"Windows ME", W95, 4, 90, 0, true, VersionWindowsMe},
-                      VersionCase{"4.3 is no 98", W95, 4, 3, 0, true, VersionWindows95},
-                      VersionCase{"3.95 is below 4", W95, 3, 95, 0, true, VersionWindows95},
-                      VersionCase{"a major above 4 is ME", W95, 5, 0, 0, true, VersionWindowsMe},
-                      VersionCase{"98 answering the extended record too", W95, 4, 10, 0, false, VersionWindows98}));
+INSTANTIATE_TEST_SUITE_P(Windows95Platform, Classification,
+                         ::testing::Values(VersionCase{"Windows 95", W95, 4, 0, 0, true, VersionWindows95},
+                                           VersionCase{"Windows 98", W95, 4, 10, 0, true, VersionWindows98},
+                                           VersionCase{"Windows ME", W95, 4, 90, 0, true, VersionWindowsMe},
+                                           VersionCase{"4.3 is no 98", W95, 4, 3, 0, true, VersionWindows95},
+                                           VersionCase{"3.95 is below 4", W95, 3, 95, 0, true, VersionWindows95},
+                                           VersionCase{"a major above 4 is ME", W95, 5, 0, 0, true, VersionWindowsMe},
+                                           VersionCase{"98 answering the extended record too", W95, 4, 10, 0, false,
+                                                       VersionWindows98}));
 
 INSTANTIATE_TEST_SUITE_P(
     NtProductType, Classification,
-    ::testing::Values(VersionCase{"NT 3.51 workstation", NT, 3, 51, VER_NT_WORKSTATION, false, VersionNt4Workstation},
-                      VersionCase{"NT 4 workstation", NT, 4, 0, VER_NT_WORKSTATION, false, VersionNt4Workstation},
-                      VersionCase{"NT 4 server", NT, 4, 0, VER_NT_SERVER, false, VersionNt4Server},
-                      VersionCase{"NT 4 domain controller", NT, 4, 0, VER_NT_DOMAIN_CONTROLLER, false, VersionNt4Server},
-                      VersionCase{"NT 4, product type unknown", NT, 4, 0, 0, false, VersionNt4},
-                      VersionCase{"2000 professional", NT, 5, 0, VER_NT_WORKSTATION, false, VersionWindows2000Professional},
-                      VersionCase{"2000 server", NT, 5, 0, VER_NT_SERVER, false, VersionWindows2000Server},
-                      VersionCase{"2000 domain controller", NT, 5, 0, VER_NT_DOMAIN_CONTROLLER, false, VersionWindows2000Server},
-                      VersionCase{"XP", NT, 5, 1, VER_NT_WORKSTATION, false, VersionWindows2000Professional},
-                      VersionCase{"Server 2003", NT, 5, 2, VER_NT_SERVER, false, VersionWindows2000Server},
-                      VersionCase{"5.x, product type 7", NT, 5, 2, 7, false, VersionWindows2000},
-                      VersionCase{"Vista is classed as 2000", NT, 6, 0, VER_NT_WORKSTATION, false, VersionWindows2000Professional},
-                      VersionCase{"a 6.x server", NT, 6, 1, VER_NT_SERVER, false, VersionWindows2000Server}));
+    ::testing::Values(
+        VersionCase{"NT 3.51 workstation", NT, 3, 51, VER_NT_WORKSTATION, false, VersionNt4Workstation},
+        VersionCase{"NT 4 workstation", NT, 4, 0, VER_NT_WORKSTATION, false, VersionNt4Workstation},
+        VersionCase{"NT 4 server", NT, 4, 0, VER_NT_SERVER, false, VersionNt4Server},
+        VersionCase{"NT 4 domain controller", NT, 4, 0, VER_NT_DOMAIN_CONTROLLER, false, VersionNt4Server},
+        VersionCase{"NT 4, product type unknown", NT, 4, 0, 0, false, VersionNt4},
+        VersionCase{"2000 professional", NT, 5, 0, VER_NT_WORKSTATION, false, VersionWindows2000Professional},
+        VersionCase{"2000 server", NT, 5, 0, VER_NT_SERVER, false, VersionWindows2000Server},
+        VersionCase{"2000 domain controller", NT, 5, 0, VER_NT_DOMAIN_CONTROLLER, false, VersionWindows2000Server},
+        VersionCase{"XP", NT, 5, 1, VER_NT_WORKSTATION, false, VersionWindows2000Professional},
+        VersionCase{"Server 2003", NT, 5, 2, VER_NT_SERVER, false, VersionWindows2000Server},
+        VersionCase{"5.x, product type 7", NT, 5, 2, 7, false, VersionWindows2000},
+        VersionCase{"Vista is classed as 2000", NT, 6, 0, VER_NT_WORKSTATION, false, VersionWindows2000Professional},
+        VersionCase{"a 6.x server", NT, 6, 1, VER_NT_SERVER, false, VersionWindows2000Server}));
 
-INSTANTIATE_TEST_SUITE_P(
-    OtherPlatforms, Classification,
-    ::testing::Values(VersionCase{"Win32s", VER_PLATFORM_WIN32s, 1, 0, 0, true, VersionUnknown},
-                      VersionCase{"platform 3", 3, 4, 0, 0, true, VersionUnknown},
-                      VersionCase{"platform 0xFFFFFFFF", 0xFFFFFFFFu, 4, 10, 0, false, VersionUnknown}));
+INSTANTIATE_TEST_SUITE_P(OtherPlatforms, Classification,
+                         ::testing::Values(VersionCase{"Win32s", VER_PLATFORM_WIN32s, 1, 0, 0, true, VersionUnknown},
+                                           VersionCase{"platform 3", 3, 4, 0, 0, true, VersionUnknown},
+                                           VersionCase{"platform 0xFFFFFFFF", 0xFFFFFFFFu, 4, 10, 0, false,
+                                                       VersionUnknown}));
 
 struct RegistryCase {
     const char *what;

@@ -16,7 +16,9 @@ TEST(Restart, EnablesThePrivilegeAndAsksForAReboot) {
     EXPECT_EQ(m.CallsNamed("OpenProcessToken"), std::vector<std::string>{"OpenProcessToken(" + TokenAccess + ") = 1"});
     EXPECT_EQ(m.CallsNamed("LookupPrivilegeValueA"),
               std::vector<std::string>{"LookupPrivilegeValueA(\"\", SeShutdownPrivilege) = 1"});
-    EXPECT_EQ(m.CallsNamed("AdjustTokenPrivileges"), std::vector<std::string>{"AdjustTokenPrivileges(0, " + std::to_string(sizeof(TOKEN_PRIVILEGES)) + ") = 1"});
+    EXPECT_EQ(
+        m.CallsNamed("AdjustTokenPrivileges"),
+        std::vector<std::string>{"AdjustTokenPrivileges(0, " + std::to_string(sizeof(TOKEN_PRIVILEGES)) + ") = 1"});
     EXPECT_EQ(m.restartRequests, std::vector<UINT>{EWX_REBOOT});
     EXPECT_EQ(m.CallsNamed("ExitWindowsEx"), std::vector<std::string>{"ExitWindowsEx(" + Reboot + ", 0) = 1"});
     EXPECT_EQ(m.CallsNamed("CloseHandle"), std::vector<std::string>{"CloseHandle(token) = 1"}) << "no handle leaks";
@@ -27,7 +29,8 @@ TEST(Restart, WithoutTokensOrWithoutThePrivilegeItStillAsks) {
         winsim::Machine m;
         m.SetWindows95();
         RestartSystem();
-        EXPECT_EQ(m.CallsNamed("OpenProcessToken"), std::vector<std::string>{"OpenProcessToken(" + TokenAccess + ") = 0"});
+        EXPECT_EQ(m.CallsNamed("OpenProcessToken"),
+                  std::vector<std::string>{"OpenProcessToken(" + TokenAccess + ") = 0"});
         EXPECT_EQ(m.restartRequests, std::vector<UINT>{EWX_REBOOT});
     }
     winsim::Machine m;

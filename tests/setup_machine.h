@@ -48,7 +48,8 @@ inline std::string SentTo(int id, UINT message) { return SentTo(std::to_string(i
 inline std::vector<int> ProgressPositions(const winsim::Machine &m) {
     std::vector<int> positions;
     const std::string setPosition = SentTo(IDC_PROGRESS, PBM_SETPOS);
-    for (const auto &call : m.CallsStartingWith(setPosition)) positions.push_back(std::stoi(call.substr(setPosition.size())));
+    for (const auto &call : m.CallsStartingWith(setPosition))
+        positions.push_back(std::stoi(call.substr(setPosition.size())));
     return positions;
 }
 

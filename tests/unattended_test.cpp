@@ -83,10 +83,10 @@ TEST(Unattended, EndsWithWindowsInstallerCodesAndNoWindow) {
     };
     const Case cases[] = {
         {"install", [](winsim::Machine &) {}, "/install IDE", ExitDone, true, true},
-        {"install without restart", [](winsim::Machine &) {}, "/install SCSI /norestart", ExitRestartNeeded,
-         false, true},
-        {"uninstall", [](winsim::Machine &m) { m.Key(HKEY_LOCAL_MACHINE, MarkerKey); }, "-Uninstall", ExitDone,
-         true, false},
+        {"install without restart", [](winsim::Machine &) {}, "/install SCSI /norestart", ExitRestartNeeded, false,
+         true},
+        {"uninstall", [](winsim::Machine &m) { m.Key(HKEY_LOCAL_MACHINE, MarkerKey); }, "-Uninstall", ExitDone, true,
+         false},
         {"uninstall without restart", [](winsim::Machine &m) { m.Key(HKEY_LOCAL_MACHINE, MarkerKey); },
          "/uninstall /norestart", ExitRestartNeeded, false, false},
         {"missing medium file", [](winsim::Machine &m) { TakeAway(m, "E:\\Vave_R.exe"); }, "/install IDE",
@@ -99,13 +99,14 @@ TEST(Unattended, EndsWithWindowsInstallerCodesAndNoWindow) {
          },
          "/uninstall /log C:\\setup.log", ExitStepFailed, false, true,
          "Error: Setup cannot remove C:\\WINDOWS\\SYSTEM\\iosubsys\\95drv.vxd\r\nExit code: 1603\r\n\r\n"},
-        {"registry refused", [](winsim::Machine &m) { m.Key(HKEY_LOCAL_MACHINE, "").readOnly = true; },
-         "/install IDE", ExitStepFailed, false, false},
-        {"server", [](winsim::Machine &m) { m.SetWindows2000(VER_NT_SERVER); }, "/install IDE", ExitRefused,
-         false, false},
+        {"registry refused", [](winsim::Machine &m) { m.Key(HKEY_LOCAL_MACHINE, "").readOnly = true; }, "/install IDE",
+         ExitStepFailed, false, false},
+        {"server", [](winsim::Machine &m) { m.SetWindows2000(VER_NT_SERVER); }, "/install IDE", ExitRefused, false,
+         false},
         {"unknown version", [](winsim::Machine &m) { m.version.basicFails = true; }, "/install SCSI", ExitRefused,
          false, false},
-        {"uninstall on a server", [](winsim::Machine &m) {
+        {"uninstall on a server",
+         [](winsim::Machine &m) {
              m.SetWindowsNt4(VER_NT_SERVER);
              m.Key(HKEY_LOCAL_MACHINE, MarkerKey);
          },
@@ -113,8 +114,8 @@ TEST(Unattended, EndsWithWindowsInstallerCodesAndNoWindow) {
         {"installed already", [](winsim::Machine &m) { m.Key(HKEY_LOCAL_MACHINE, MarkerKey); }, "/install IDE",
          ExitAlreadyInstalled, false, true},
         {"not installed", [](winsim::Machine &) {}, "/uninstall", ExitNotInstalled, false, false},
-        {"log that cannot be written", [](winsim::Machine &) {}, "/install IDE /log Q:\\setup.log", ExitDone,
-         true, true},
+        {"log that cannot be written", [](winsim::Machine &) {}, "/install IDE /log Q:\\setup.log", ExitDone, true,
+         true},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -166,6 +167,7 @@ TEST(Unattended, TheLogOfAnInstallAndAnUninstall) {
     m.localTime.wHour = 15;
     EXPECT_EQ(RunWith(m, "/uninstall /norestart /log c:\\setup.log"), ExitRestartNeeded);
     const std::string sys = "C:\\WINDOWS\\SYSTEM", programs = "C:\\WINDOWS\\Start Menu\\Programs";
+    // clang-format off
     EXPECT_EQ(m.ReadFile("C:\\setup.log"),
               "an earlier line\r\n"
               "Setup started 2001-03-09 14:07:05\r\n"
@@ -208,6 +210,7 @@ TEST(Unattended, TheLogOfAnInstallAndAnUninstall) {
               "Restart: not requested (/norestart)\r\n"
               "Exit code: 3010\r\n"
               "\r\n");
+    // clang-format on
 }
 
 // The lines of the log from the first step on, without the header.
@@ -259,9 +262,8 @@ TEST(Unattended, TheLogOfAFailureAndARefusal) {
         EXPECT_EQ(RunWith(m, "/uninstall /log C:\\setup.log"), ExitRefused);
         std::string log = m.ReadFile("C:\\setup.log");
         EXPECT_NE(log.find("Windows: 22 Windows  2000  Server\r\nInstalled marker: present\r\n"), std::string::npos);
-        EXPECT_EQ(StepLines(m, "C:\\setup.log"),
-                  (Texts{"Error: The Version not support Windows 2000 Server", "Remove folder c:\\ltdrv: not there",
-                         "Exit code: 1633"}));
+        EXPECT_EQ(StepLines(m, "C:\\setup.log"), (Texts{"Error: The Version not support Windows 2000 Server",
+                                                        "Remove folder c:\\ltdrv: not there", "Exit code: 1633"}));
     }
 }
 

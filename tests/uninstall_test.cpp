@@ -10,8 +10,8 @@ using Texts = std::vector<std::string>;
 void Uninstall(winsim::Machine &m, int clicks = 1) {
     RunProgram(m, [&](winsim::User &u) {
         for (int i = 0; i < clicks; ++i) EXPECT_TRUE(u.Click(IDC_UNINSTALL));
-        EXPECT_EQ(u.VisibleControls(), (std::vector<int>{IDC_EXIT, IDC_UNINSTALL, IDC_VERSION_CAPTION,
-                                                         IDC_VERSION_LABEL}));
+        EXPECT_EQ(u.VisibleControls(),
+                  (std::vector<int>{IDC_EXIT, IDC_UNINSTALL, IDC_VERSION_CAPTION, IDC_VERSION_LABEL}));
         u.Click(IDC_EXIT);
     });
 }
@@ -55,11 +55,10 @@ TEST(Uninstall, TheStepsComeInTheirOrder) {
     std::vector<std::string> deleted;
     for (const auto &c : m.calls)
         if (c.rfind("DeleteFileA(", 0) == 0) deleted.push_back(c.substr(12, c.find(')') - 12));
-    EXPECT_EQ(deleted, (std::vector<std::string>{"c:\\CONFIG.SSO", "c:\\CONFIG.SSO", "c:\\ltdrv\\95drv.exe", "c:\\ltdrv\\Vave_R.exe",
-                                                 m.programsFolder + "\\RizoZezu.lnk",
-                                                 m.systemDirectory + "\\iosubsys\\95drv.vxd",
-                                                 m.systemDirectory + "\\SCSIDRV.VXD",
-                                                 m.systemDirectory + "\\SCSIDRV.SYS"}));
+    EXPECT_EQ(deleted, (std::vector<std::string>{
+                           "c:\\CONFIG.SSO", "c:\\CONFIG.SSO", "c:\\ltdrv\\95drv.exe", "c:\\ltdrv\\Vave_R.exe",
+                           m.programsFolder + "\\RizoZezu.lnk", m.systemDirectory + "\\iosubsys\\95drv.vxd",
+                           m.systemDirectory + "\\SCSIDRV.VXD", m.systemDirectory + "\\SCSIDRV.SYS"}));
     auto last = m.calls.end() - 1;
     while (last->rfind("ExitWindowsEx", 0) != 0) --last;
     EXPECT_EQ(*last, "ExitWindowsEx(2, 0) = 1");

@@ -28,8 +28,7 @@ TEST(SimulatedRegistry, NtKeepsAKeyWithSubkeysAndWindows95DeletesTheTree) {
         if (nt) m.SetWindowsNt4();
         HKEY child;
         ASSERT_EQ(RegCreateKeyA(HKEY_LOCAL_MACHINE, "Software\\Parent\\Child", &child), ERROR_SUCCESS);
-        EXPECT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Parent"),
-                  nt ? ERROR_ACCESS_DENIED : ERROR_SUCCESS);
+        EXPECT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Parent"), nt ? ERROR_ACCESS_DENIED : ERROR_SUCCESS);
         EXPECT_EQ(m.HasKey(HKEY_LOCAL_MACHINE, "Software\\Parent"), nt);
         EXPECT_EQ(RegQueryValueExA(child, "", nullptr, nullptr, nullptr, nullptr),
                   nt ? ERROR_FILE_NOT_FOUND : 1018L /* ERROR_KEY_DELETED */);
@@ -57,8 +56,7 @@ TEST(SimulatedRegistry, QueryReportsTheSizeItNeeds) {
     ASSERT_EQ(RegOpenKeyA(HKEY_LOCAL_MACHINE, "K", &key), ERROR_SUCCESS);
     char small[4];
     DWORD size = sizeof small;
-    EXPECT_EQ(RegQueryValueExA(key, "V", nullptr, nullptr, reinterpret_cast<BYTE *>(small), &size),
-              ERROR_MORE_DATA);
+    EXPECT_EQ(RegQueryValueExA(key, "V", nullptr, nullptr, reinterpret_cast<BYTE *>(small), &size), ERROR_MORE_DATA);
     EXPECT_EQ(size, 7u);
     RegCloseKey(key);
 }

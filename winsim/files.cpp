@@ -245,7 +245,8 @@ BOOL WINAPI DeleteFileA(LPCSTR name) {
     Machine &m = Machine::Current();
     std::string call = "DeleteFileA(" + Arg(name) + ")";
     std::string host = m.HostPath(Arg(name));
-    if (!HostExists(host)) return m.Fail(call, HostIsDirectory(HostParent(host)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
+    if (!HostExists(host))
+        return m.Fail(call, HostIsDirectory(HostParent(host)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
     if (HostIsDirectory(host) || m.IsReadOnly(host)) return m.Fail(call, ERROR_ACCESS_DENIED);
     if (m.IsLocked(host)) return m.Fail(call, ERROR_SHARING_VIOLATION);
     if (WriteProtected(m.DriveOf(Arg(name)))) return m.Fail(call, ERROR_WRITE_PROTECT);
@@ -284,8 +285,8 @@ DWORD WINAPI GetLogicalDriveStringsA(DWORD length, LPSTR buffer) {
         list += std::string(1, letter) + ":\\" + std::string(1, '\0');
     }
     DWORD needed = static_cast<DWORD>(list.size() + 1);
-    m.Record("GetLogicalDriveStringsA(" + std::to_string(length) + ") = " +
-             std::to_string(length >= needed ? needed - 1 : needed));
+    m.Record("GetLogicalDriveStringsA(" + std::to_string(length) +
+             ") = " + std::to_string(length >= needed ? needed - 1 : needed));
     // Too small a buffer gets nothing, only the size it would need.
     if (!buffer || length < needed) return needed;
     std::memcpy(buffer, list.data(), list.size());
@@ -305,8 +306,8 @@ UINT WINAPI GetDriveTypeA(LPCSTR root) {
     return type;
 }
 
-BOOL WINAPI GetDiskFreeSpaceA(LPCSTR root, LPDWORD sectorsPerCluster, LPDWORD bytesPerSector,
-                              LPDWORD freeClusters, LPDWORD totalClusters) {
+BOOL WINAPI GetDiskFreeSpaceA(LPCSTR root, LPDWORD sectorsPerCluster, LPDWORD bytesPerSector, LPDWORD freeClusters,
+                              LPDWORD totalClusters) {
     Machine &m = Machine::Current();
     std::string call = "GetDiskFreeSpaceA(" + Arg(root) + ")";
     Drive *d = root && std::strlen(root) >= 2 && root[1] == ':' ? m.DriveOf(root) : nullptr;

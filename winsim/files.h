@@ -48,7 +48,7 @@ public:
     bool FileExists(const std::string &windowsPath);
     bool DirectoryExists(const std::string &windowsPath);
     void MakeDirectory(const std::string &windowsPath);  // with its parents
-    DWORD Attributes(const std::string &windowsPath);   // as GetFileAttributesA answers
+    DWORD Attributes(const std::string &windowsPath);    // as GetFileAttributesA answers
 
     // Read-only files, and files that another program holds open, by Windows path; the checks
     // by host path.

@@ -50,9 +50,7 @@ void Machine::SetWindows2000(BYTE productType) { SetVersion({5, 0, 2195, VER_PLA
 
 void Machine::Record(const std::string &line) { calls.push_back(line); }
 
-std::vector<std::string> Machine::CallsNamed(const std::string &name) const {
-    return CallsStartingWith(name + "(");
-}
+std::vector<std::string> Machine::CallsNamed(const std::string &name) const { return CallsStartingWith(name + "("); }
 
 std::vector<std::string> Machine::CallsStartingWith(const std::string &prefix) const {
     std::vector<std::string> out;

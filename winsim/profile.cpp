@@ -53,8 +53,8 @@ std::string ProfileName(Machine &m, LPCSTR file) {
 }  // namespace
 
 // A value, or with no key the section's key names, each ending in a zero, and one more zero.
-DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR fallback, LPSTR buffer,
-                                      DWORD size, LPCSTR file) {
+DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR fallback, LPSTR buffer, DWORD size,
+                                      LPCSTR file) {
     Machine &m = Machine::Current();
     std::string answer = fallback ? fallback : "";
     bool list = !key;
@@ -88,8 +88,8 @@ DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR fallbac
 
 BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file) {
     Machine &m = Machine::Current();
-    std::string call = "WritePrivateProfileStringA(" + Arg(section) + ", " + Arg(key) + ", " +
-                       Arg(value) + ", " + Arg(file) + ")";
+    std::string call =
+        "WritePrivateProfileStringA(" + Arg(section) + ", " + Arg(key) + ", " + Arg(value) + ", " + Arg(file) + ")";
     if (!section || !file) return m.Fail(call, ERROR_INVALID_PARAMETER);
     std::string name = ProfileName(m, file);
     std::string host = m.HostPath(name);
@@ -138,4 +138,3 @@ BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value,
     std::ofstream(host, std::ios::binary | std::ios::trunc) << text;
     return m.Succeed(call);
 }
-

@@ -83,8 +83,7 @@ const RegValue *Registry::FindValue(HKEY root, const std::string &path, const st
     return it == key->values.end() ? nullptr : &it->second;
 }
 
-void Registry::SetString(HKEY root, const std::string &path, const std::string &name,
-                         const std::string &value) {
+void Registry::SetString(HKEY root, const std::string &path, const std::string &name, const std::string &value) {
     RegValue v;
     v.type = REG_SZ;
     v.data.assign(value.begin(), value.end());
@@ -135,9 +134,7 @@ LONG WINAPI RegOpenKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult) {
 
 LONG WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, REGSAM samDesired, PHKEY phkResult) {
     Machine &m = Machine::Current();
-    return Record(m,
-                  "RegOpenKeyExA(" + KeyName(hKey) + ", " + Arg(lpSubKey) + ", " +
-                      std::to_string(samDesired) + ")",
+    return Record(m, "RegOpenKeyExA(" + KeyName(hKey) + ", " + Arg(lpSubKey) + ", " + std::to_string(samDesired) + ")",
                   m.Open(hKey, lpSubKey, phkResult, false));
 }
 
@@ -153,11 +150,10 @@ LONG WINAPI RegCloseKey(HKEY hKey) {
     return Record(m, "RegCloseKey(" + KeyName(hKey) + ")", open ? ERROR_SUCCESS : ERROR_INVALID_HANDLE);
 }
 
-LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType, const BYTE *lpData,
-                           DWORD cbData) {
+LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType, const BYTE *lpData, DWORD cbData) {
     Machine &m = Machine::Current();
-    std::string call = "RegSetValueExA(" + KeyName(hKey) + ", " + Arg(lpValueName) + ", " +
-                       std::to_string(dwType) + ", " + std::to_string(cbData) + ")";
+    std::string call = "RegSetValueExA(" + KeyName(hKey) + ", " + Arg(lpValueName) + ", " + std::to_string(dwType) +
+                       ", " + std::to_string(cbData) + ")";
     std::shared_ptr<RegKey> key;
     if (LONG error = m.Lookup(hKey, true, key)) return Record(m, call, error);
     winsim::RegValue value;
@@ -167,8 +163,7 @@ LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType, c
     return Record(m, call, ERROR_SUCCESS);
 }
 
-LONG WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD, LPDWORD lpType,
-                             LPBYTE lpData, LPDWORD lpcbData) {
+LONG WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD, LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData) {
     Machine &m = Machine::Current();
     std::string call = "RegQueryValueExA(" + KeyName(hKey) + ", " + Arg(lpValueName) + ")";
     std::shared_ptr<RegKey> key;
@@ -195,8 +190,7 @@ LONG WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
     std::string call = "RegDeleteValueA(" + KeyName(hKey) + ", " + Arg(lpValueName) + ")";
     std::shared_ptr<RegKey> key;
     if (LONG error = m.Lookup(hKey, true, key)) return Record(m, call, error);
-    if (key->values.erase(lpValueName ? lpValueName : "") == 0)
-        return Record(m, call, ERROR_FILE_NOT_FOUND);
+    if (key->values.erase(lpValueName ? lpValueName : "") == 0) return Record(m, call, ERROR_FILE_NOT_FOUND);
     return Record(m, call, ERROR_SUCCESS);
 }
 

@@ -22,8 +22,8 @@ struct RegKey {
     std::string name;
     RegKey *parent = nullptr;
     bool deleted = false;
-    bool denyOpen = false;   // every open or create of this key fails with access denied
-    bool readOnly = false;   // opens succeed, but nothing in or below it may change
+    bool denyOpen = false;  // every open or create of this key fails with access denied
+    bool readOnly = false;  // opens succeed, but nothing in or below it may change
     std::map<std::string, std::shared_ptr<RegKey>, NoCaseLess> subkeys;
     std::map<std::string, RegValue, NoCaseLess> values;
 };
@@ -35,8 +35,7 @@ public:
     RegKey *FindKey(HKEY root, const std::string &path);
     bool HasKey(HKEY root, const std::string &path) { return FindKey(root, path) != nullptr; }
     const RegValue *FindValue(HKEY root, const std::string &path, const std::string &name);
-    void SetString(HKEY root, const std::string &path, const std::string &name,
-                   const std::string &value);
+    void SetString(HKEY root, const std::string &path, const std::string &name, const std::string &value);
     int OpenKeyHandles() const { return static_cast<int>(m_openKeys.size()); }
 
 private:

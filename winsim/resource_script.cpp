@@ -14,14 +14,26 @@ namespace {
 // headers.
 const std::map<std::string, long> &SystemConstants() {
     static const std::map<std::string, long> constants = {
-        {"WS_POPUP", WS_POPUP}, {"WS_VISIBLE", WS_VISIBLE}, {"WS_CAPTION", WS_CAPTION},
-        {"WS_BORDER", WS_BORDER}, {"WS_SYSMENU", WS_SYSMENU}, {"WS_GROUP", WS_GROUP},
-        {"WS_TABSTOP", WS_TABSTOP}, {"WS_EX_APPWINDOW", WS_EX_APPWINDOW},
-        {"DS_MODALFRAME", DS_MODALFRAME}, {"DS_SETFONT", DS_SETFONT},
-        {"BS_PUSHBUTTON", BS_PUSHBUTTON}, {"BS_AUTORADIOBUTTON", BS_AUTORADIOBUTTON},
-        {"SS_LEFT", SS_LEFT}, {"SS_ICON", SS_ICON}, {"ES_LEFT", ES_LEFT}, {"ES_CENTER", ES_CENTER},
-        {"ES_AUTOHSCROLL", ES_AUTOHSCROLL}, {"ES_READONLY", ES_READONLY},
-        {"LANG_ENGLISH", LANG_ENGLISH}, {"SUBLANG_ENGLISH_US", SUBLANG_ENGLISH_US},
+        {"WS_POPUP", WS_POPUP},
+        {"WS_VISIBLE", WS_VISIBLE},
+        {"WS_CAPTION", WS_CAPTION},
+        {"WS_BORDER", WS_BORDER},
+        {"WS_SYSMENU", WS_SYSMENU},
+        {"WS_GROUP", WS_GROUP},
+        {"WS_TABSTOP", WS_TABSTOP},
+        {"WS_EX_APPWINDOW", WS_EX_APPWINDOW},
+        {"DS_MODALFRAME", DS_MODALFRAME},
+        {"DS_SETFONT", DS_SETFONT},
+        {"BS_PUSHBUTTON", BS_PUSHBUTTON},
+        {"BS_AUTORADIOBUTTON", BS_AUTORADIOBUTTON},
+        {"SS_LEFT", SS_LEFT},
+        {"SS_ICON", SS_ICON},
+        {"ES_LEFT", ES_LEFT},
+        {"ES_CENTER", ES_CENTER},
+        {"ES_AUTOHSCROLL", ES_AUTOHSCROLL},
+        {"ES_READONLY", ES_READONLY},
+        {"LANG_ENGLISH", LANG_ENGLISH},
+        {"SUBLANG_ENGLISH_US", SUBLANG_ENGLISH_US},
         {"VS_VERSION_INFO", VS_VERSION_INFO},
     };
     return constants;
@@ -137,9 +149,7 @@ private:
                 while (i < line.size() && (line[i] == 'L' || line[i] == 'l')) ++i;
             } else if (std::isalpha(static_cast<unsigned char>(c)) || c == '_') {
                 size_t b = i;
-                while (i < line.size() &&
-                       (std::isalnum(static_cast<unsigned char>(line[i])) || line[i] == '_'))
-                    ++i;
+                while (i < line.size() && (std::isalnum(static_cast<unsigned char>(line[i])) || line[i] == '_')) ++i;
                 m_tokens.push_back({Token::Name, line.substr(b, i - b), 0});
             } else {
                 m_tokens.push_back({Token::Punct, std::string(1, c), 0});
@@ -150,9 +160,7 @@ private:
 
     const Token &Peek() const { return m_tokens[m_pos]; }
     Token Next() { return m_tokens[m_pos < m_tokens.size() - 1 ? m_pos++ : m_pos]; }
-    bool IsName(const char *name) const {
-        return Peek().kind == Token::Name && Peek().text == name;
-    }
+    bool IsName(const char *name) const { return Peek().kind == Token::Name && Peek().text == name; }
     void Expect(const char *punct) {
         Token t = Next();
         if (t.kind != Token::Punct || t.text != punct)

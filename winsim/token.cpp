@@ -38,8 +38,8 @@ BOOL WINAPI OpenProcessToken(HANDLE process, DWORD access, PHANDLE token) {
 
 BOOL WINAPI LookupPrivilegeValueA(LPCSTR system, LPCSTR name, PLUID luid) {
     Machine &m = Machine::Current();
-    std::string call = std::string("LookupPrivilegeValueA(\"") + (system ? system : "NULL") + "\", " +
-                       (name ? name : "NULL") + ")";
+    std::string call =
+        std::string("LookupPrivilegeValueA(\"") + (system ? system : "NULL") + "\", " + (name ? name : "NULL") + ")";
     if (!m.IsNt() || !name || std::strcmp(name, SE_SHUTDOWN_NAME) != 0) {
         m.lastError = m.IsNt() ? 1313 /* ERROR_NO_SUCH_PRIVILEGE */ : ERROR_CALL_NOT_IMPLEMENTED;
         m.Record(call + " = 0");
@@ -51,8 +51,8 @@ BOOL WINAPI LookupPrivilegeValueA(LPCSTR system, LPCSTR name, PLUID luid) {
     return TRUE;
 }
 
-BOOL WINAPI AdjustTokenPrivileges(HANDLE token, BOOL disableAll, PTOKEN_PRIVILEGES newState,
-                                  DWORD length, PTOKEN_PRIVILEGES previous, PDWORD returnLength) {
+BOOL WINAPI AdjustTokenPrivileges(HANDLE token, BOOL disableAll, PTOKEN_PRIVILEGES newState, DWORD length,
+                                  PTOKEN_PRIVILEGES previous, PDWORD returnLength) {
     Machine &m = Machine::Current();
     std::string call = "AdjustTokenPrivileges(" + std::to_string(disableAll) + ", " + std::to_string(length) + ")";
     if (!m.IsNt() || token != kToken || !newState) {

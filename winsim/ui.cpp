@@ -26,9 +26,7 @@ std::string Handle(HWND h) {
 
 Window *Find(HWND h) { return Machine::Current().FindWindowById(h); }
 
-bool IsSpecialDialogResult(UINT message) {
-    return message == WM_INITDIALOG || message == WM_QUERYDRAGICON;
-}
+bool IsSpecialDialogResult(UINT message) { return message == WM_INITDIALOG || message == WM_QUERYDRAGICON; }
 
 LRESULT DefaultDialogProcessing(Window *d, UINT message, WPARAM wParam, LPARAM lParam) {
     Machine &m = Machine::Current();
@@ -94,8 +92,7 @@ void Destroy(Window *d) {
 
 }  // namespace
 
-INT_PTR WINAPI DialogBoxParamA(HINSTANCE, LPCSTR lpTemplateName, HWND hWndParent, DLGPROC proc,
-                               LPARAM dwInitParam) {
+INT_PTR WINAPI DialogBoxParamA(HINSTANCE, LPCSTR lpTemplateName, HWND hWndParent, DLGPROC proc, LPARAM dwInitParam) {
     Machine &m = Machine::Current();
     int id = IS_INTRESOURCE(lpTemplateName) ? static_cast<int>(reinterpret_cast<uintptr_t>(lpTemplateName)) : -1;
     const auto &dialogs = winsim::ProgramResources().dialogs;
@@ -203,11 +200,13 @@ BOOL WINAPI SetWindowTextA(HWND hWnd, LPCSTR text) {
 LRESULT WINAPI SendMessageA(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
     Machine &m = Machine::Current();
     Window *w = Find(hWnd);
-    m.Record("SendMessageA(" + Handle(hWnd) + ", 0x" + [&] {
-        char b[16];
-        std::snprintf(b, sizeof b, "%04X", message);
-        return std::string(b);
-    }() + ", " + std::to_string(wParam) + ", " + std::to_string(lParam) + ")");
+    m.Record("SendMessageA(" + Handle(hWnd) + ", 0x" +
+             [&] {
+                 char b[16];
+                 std::snprintf(b, sizeof b, "%04X", message);
+                 return std::string(b);
+             }() +
+             ", " + std::to_string(wParam) + ", " + std::to_string(lParam) + ")");
     if (!w) return 0;
     if (w->parent) return ControlMessage(w, message, wParam, lParam);
     if (w->proc) {
@@ -222,8 +221,8 @@ int WINAPI MessageBoxA(HWND hWnd, LPCSTR text, LPCSTR caption, UINT type) {
     Machine &m = Machine::Current();
     winsim::MessageBoxSeen box{hWnd, text ? text : "", caption ? caption : "Error", type};
     m.messageBoxes.push_back(box);
-    m.Record("MessageBoxA(" + Handle(hWnd) + ", " + box.text + ", " + box.caption + ", " +
-             std::to_string(type) + ") = " + std::to_string(IDOK));
+    m.Record("MessageBoxA(" + Handle(hWnd) + ", " + box.text + ", " + box.caption + ", " + std::to_string(type) +
+             ") = " + std::to_string(IDOK));
     return IDOK;
 }
 
