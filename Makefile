@@ -4,7 +4,7 @@ WINVER ?= win98
 JOBS ?= 2
 DRIVERS ?= medium/sample
 
-.PHONY: run test test-clock deps build host host-asan win32 win64 check-binaries medium medium-tests e2e docs clean
+.PHONY: run test test-clock deps format format-check build host host-asan win32 win64 check-binaries medium medium-tests e2e docs clean
 
 # Each step adds its time to its phase (build/times/PHASE, in ms); `make test` ends with one line
 # of the phases' times.
@@ -15,7 +15,7 @@ clock-stop = @echo $$(( ($$(date +%s%N) - $$(cat $(TIMES)/$@.start)) / 1000000 )
 run: deps win64 medium
 	python3 e2e/run.py --root . --demo $(WINVER)
 
-test: test-clock deps host host-asan win32 win64 check-binaries medium-tests e2e
+test: test-clock deps format-check host host-asan win32 win64 check-binaries medium-tests e2e
 	@cd $(TIMES) && printf 'make test: host %s s, asan %s s, windows builds %s s, medium %s s, e2e %s s\n' \
 	    $$(for phase in host asan windows medium e2e; do \
 	        cat $$phase 2>/dev/null | awk '{t += $$1} END {printf "%.0f\n", t / 1000}'; done)
@@ -27,6 +27,16 @@ deps:
 	@bash scripts/install-deps.sh
 
 build: host host-asan win32 win64
+
+# The code's style is .clang-format's: `make test` refuses code that it would change, and
+# `make format` changes it.
+SOURCES = $(shell find app probe actions procedures framework platform medium winsim tests e2e \
+    -name '*.cpp' -o -name '*.h')
+format-check: deps
+	@clang-format --dry-run --Werror $(SOURCES) || { echo 'make format puts it right' >&2; exit 1; }
+
+format: deps
+	clang-format -i $(SOURCES)
 
 # Each build is its preset's configure, build and test (CMakePresets.json). host-asan is built in
 # build/host: the host tests' objects linked with the code under test built with the sanitizers.

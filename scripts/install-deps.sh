@@ -5,7 +5,7 @@
 # fonts-wine and the X libraries after it decide how Wine draws the screenshots; Wine only
 # recommends them, so they are named here to be the same on every machine.
 set -euo pipefail
-packages=(make cmake ccache g++ googletest libgtest-dev python3 gcovr
+packages=(make cmake ccache g++ googletest libgtest-dev python3 gcovr clang-format
           g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
           wine wine64 fonts-wine
           libxrender1 libxrandr2 libxcursor1 libxi6 libxinerama1 libxcomposite1 libxfixes3 libxxf86vm1
