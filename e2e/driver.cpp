@@ -39,6 +39,7 @@ constexpr DWORD ProcessMs = 10000;         // a process ready for input, or ende
 constexpr DWORD BoxMs = 15000;             // a message box the step should open
 constexpr DWORD NoBoxLookMs = 100;         // a box that should not open, once the program is idle
 constexpr DWORD SessionEndMs = 20000;      // Wine's session-end helper at work after a restart
+constexpr DWORD RestartMs = 45000;         // a restart that should come: Wine may be slow under load
 constexpr DWORD NoRestartLookMs = 200;     // a restart that should not come, once the program is idle
 constexpr DWORD UnattendedMs = 120000;     // an unattended run
 constexpr DWORD UnattendedShownMs = 2000;  // an unattended run that showed a window, after it did
@@ -291,7 +292,7 @@ void WaitSessionEnded() {
 // before the program goes idle, so without the helper at work a short look decides "no".
 bool RestartRequested(bool expected) {
     if (!expected) Settle();
-    for (DWORD start = GetTickCount(), bound = expected ? SessionEndMs : NoRestartLookMs;; Sleep(10)) {
+    for (DWORD start = GetTickCount(), bound = expected ? RestartMs : NoRestartLookMs;; Sleep(10)) {
         if (WitnessSawRestart()) return true;
         if (!expected && EndingSession()) bound = SessionEndMs;
         if (GetTickCount() - start > bound) return false;
