@@ -5,8 +5,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -26,10 +24,7 @@ inline void InsertMedium(winsim::Machine &m) {
         std::string relative = std::filesystem::relative(entry.path(), MEDIUM_SAMPLE).string();
         for (char &c : relative)
             if (c == '/') c = '\\';
-        std::ifstream in(entry.path(), std::ios::binary);
-        std::stringstream bytes;
-        bytes << in.rdbuf();
-        m.WriteFile("E:\\" + relative, bytes.str());
+        m.WriteFile("E:\\" + relative, winsim::ReadHostFile(entry.path().string()));
     }
     m.currentDirectory = "E:\\";
 }
