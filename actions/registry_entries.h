@@ -1,7 +1,6 @@
 // The registry entries that make the card's drivers known to Windows: the ZIV kernel-driver
-// service on NT 4 and 2000, the SCVXD static VxD on the Windows 95 family. They are written as
-// far as the system allows, and the procedures go on either way: a write answers 1 when its
-// entry was written whole, 0 otherwise; a deletion says whether the key is gone.
+// service on NT 4 and 2000, the SCVXD static VxD on the Windows 95 family. A write answers 1
+// when its entry was written whole, 0 otherwise; a deletion says whether the key is gone.
 #ifndef SETUP_ACTIONS_REGISTRY_ENTRIES_H
 #define SETUP_ACTIONS_REGISTRY_ENTRIES_H
 

@@ -2,7 +2,7 @@
 
 #include "platform/platform.h"
 
-void RestartSystem() {
+int RestartSystem() {
     // NT needs the privilege enabled in the token; the Windows 95 family has no tokens, and
     // these calls simply fail there.
     HANDLE token = nullptr;
@@ -16,5 +16,5 @@ void RestartSystem() {
     privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
     AdjustTokenPrivileges(token, FALSE, &privileges, sizeof previous, &previous, &previousLength);
     if (token) CloseHandle(token);
-    ExitWindowsEx(EWX_REBOOT, 0);
+    return ExitWindowsEx(EWX_REBOOT, 0);
 }

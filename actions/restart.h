@@ -2,7 +2,7 @@
 #define SETUP_ACTIONS_RESTART_H
 
 // Asks the system to reboot, with the shutdown privilege enabled first where there is one.
-// Returns at once; whether the system agrees is not examined.
-void RestartSystem();
+// Returns at once: nonzero when the system took the request, 0 when it refused it.
+int RestartSystem();
 
 #endif

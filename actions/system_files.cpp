@@ -1,6 +1,9 @@
 #include "actions/system_files.h"
 
 #include "actions/paths.h"
+#include "actions/registry_entries.h"
+
+const char SwapFileRecordKey[] = "system\\Restore Card Swap File";
 
 namespace {
 
@@ -21,9 +24,10 @@ const char *const PagingKeys[2] = {"PagingDrive", "MaxPagingFileSize"};
 const char *const PagingValues[2] = {"d:", "307200"};
 const char DriveD[] = "d:\\";
 const ULONGLONG PagingFileKilobytes = 307200;
-// The marker's record of the swap file: whether it was moved, and under the settings' own
-// names what they held before (a name without a value: the setting was absent).
+// The record of the swap file: whether it was moved, and under the settings' own names what
+// they held before (a name without a value: the setting was absent).
 const char SwapFileMovedValue[] = "SwapFileMoved";
+const char AbsentSetting[] = "\n";
 
 // CONFIG.SYS read as DOS and the C runtime's text mode read it: CR LF is one line end, and the
 // text ends at the first 0x1A. The file itself is opened in binary, so that what follows that
@@ -108,11 +112,22 @@ bool ReplaceWithWorkFile(const char *path, bool exists, DWORD attributes) {
     return true;
 }
 
+// A run cut off between its two renames leaves the set-aside copy as the only CONFIG.SYS. It
+// takes its old name back, attributes and all, before anything else is done; false when it
+// cannot, and then nothing may be written in its place.
+bool BringBackSetAside(const char *path) {
+    if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) return true;
+    DWORD setAside = GetFileAttributesA(SetAsideFile);
+    if (setAside == INVALID_FILE_ATTRIBUTES || (setAside & FILE_ATTRIBUTE_DIRECTORY)) return true;
+    return MoveFileA(SetAsideFile, path);
+}
+
 // Writes CONFIG.SYS at `path` anew through the work file: with the loader line on top when
 // adding, without any loader line when removing. True when the new contents are in place;
 // otherwise CONFIG.SYS is as it was and no work file is left. `loaderSeen` tells whether
 // CONFIG.SYS holds a loader line; it stays as the caller set it when the file cannot be read.
 bool RewriteConfigSys(const char *path, bool adding, bool &loaderSeen) {
+    if (!BringBackSetAside(path)) return false;
     DWORD attributes = GetFileAttributesA(path);
     bool exists = attributes != INVALID_FILE_ATTRIBUTES;
     TextReader config = {exists ? _fsopen(path, "rb", _SH_DENYNO) : nullptr, false};
@@ -141,83 +156,66 @@ bool WritePagingSetting(const char *key, const char *value) {
     return WritePrivateProfileStringA(PagingSection, key, value, ProfileFile);
 }
 
-// What the settings held before this process moved the swap file.
-bool PagingMoved = false;
-bool PreviousPresent[2];
-char PreviousValues[2][PathBufferSize];
-
-void RememberPagingSettings() {
-    char names[1024];
-    DWORD length = GetPrivateProfileStringA(PagingSection, nullptr, "", names, sizeof names, ProfileFile);
-    for (int i = 0; i < 2; ++i) {
-        PreviousPresent[i] = false;
-        for (DWORD at = 0; at < length; at += static_cast<DWORD>(strlen(names + at)) + 1)
-            PreviousPresent[i] = PreviousPresent[i] || lstrcmpiA(names + at, PagingKeys[i]) == 0;
-        GetPrivateProfileStringA(PagingSection, PagingKeys[i], "", PreviousValues[i], PathBufferSize, ProfileFile);
-    }
+bool SetDword(HKEY key, const char *name, DWORD value) {
+    return RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&value), sizeof value) ==
+           ERROR_SUCCESS;
 }
 
-}  // namespace
-
-int AddConfigSysLine() {
-    bool loaderSeen = false;
-    return RewriteConfigSys(ConfigSysForInstall, true, loaderSeen);
+bool SetString(HKEY key, const char *name, const char *value) {
+    return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(value),
+                          static_cast<DWORD>(strlen(value) + 1)) == ERROR_SUCCESS;
 }
 
-int RemoveConfigSysLine() {
-    SetPath(SourcePath, ConfigSysForUninstall);
-    SetPath(DestinationPath, WorkFile);
-    DWORD attributes = GetFileAttributesA(SourcePath);
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return 1;
-    // A file that cannot be read may still hold the line.
-    bool loaderSeen = true;
-    return RewriteConfigSys(SourcePath, false, loaderSeen) || !loaderSeen;
+// Whether `key` says that the swap file was moved; such a record holds the machine's own
+// settings.
+bool HoldsMovedRecord(HKEY key) {
+    DWORD moved = 0, type = REG_NONE, size = sizeof moved;
+    return key &&
+           RegQueryValueExA(key, SwapFileMovedValue, nullptr, &type, reinterpret_cast<BYTE *>(&moved), &size) ==
+               ERROR_SUCCESS &&
+           moved != 0;
 }
 
-int MovePagingToDriveD() {
-    PagingMoved = false;
-    // Room for all 26 drive strings and the closing zero.
-    char drives[26 * 4 + 1];
-    memset(drives, 0, sizeof drives);
-    DWORD length = GetLogicalDriveStringsA(sizeof drives, drives);
-    if (length == 0 || length >= sizeof drives) return PagingNotMoved;
-    bool found = false;
-    for (const char *drive = drives; *drive; drive += strlen(drive) + 1)
-        if ((drive[0] == 'd' || drive[0] == 'D') && drive[1] == ':') found = true;
-    if (!found || GetDriveTypeA(DriveD) != DRIVE_FIXED) return PagingNotMoved;
-    DWORD sectorsPerCluster, bytesPerSector, freeClusters, totalClusters;
-    if (!GetDiskFreeSpaceA(DriveD, &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters))
-        return PagingNotMoved;
-    ULONGLONG freeKilobytes = static_cast<ULONGLONG>(bytesPerSector) * sectorsPerCluster * freeClusters >> 10;
-    if (freeKilobytes <= PagingFileKilobytes) return PagingNotMoved;
-    RememberPagingSettings();
-    PagingMoved = true;
+// The record made before the settings were first changed, if there is one to be opened.
+HKEY OpenEarlyRecord() {
+    HKEY key;
+    return RegOpenKeyA(HKEY_LOCAL_MACHINE, SwapFileRecordKey, &key) == ERROR_SUCCESS ? key : nullptr;
+}
+
+// Writes into `key` what the two settings hold now: each under its own name, or no value where
+// the setting is absent; the moved flag last, as it is what makes the record count.
+bool RecordCurrentSettings(HKEY key) {
     bool written = true;
-    for (int i = 0; i < 2; ++i) written &= WritePagingSetting(PagingKeys[i], PagingValues[i]);
-    return written;
+    for (const char *name : PagingKeys) {
+        char value[PathBufferSize];
+        // A line end is no part of any value, so only an absent setting answers with it.
+        GetPrivateProfileStringA(PagingSection, name, AbsentSetting, value, sizeof value, ProfileFile);
+        if (value[0] == AbsentSetting[0])
+            RegDeleteValueA(key, name);
+        else
+            written &= SetString(key, name, value);
+    }
+    return written && SetDword(key, SwapFileMovedValue, 1);
 }
 
-void ClearPagingSettings() {
-    for (const char *key : PagingKeys) WritePagingSetting(key, " ");
+// Copies a record of a moved swap file from `from` into `to`.
+bool CopyRecord(HKEY from, HKEY to) {
+    bool written = true;
+    for (const char *name : PagingKeys) {
+        char value[PathBufferSize];
+        DWORD type = REG_NONE, length = sizeof value - 1;
+        if (RegQueryValueExA(from, name, nullptr, &type, reinterpret_cast<BYTE *>(value), &length) == ERROR_SUCCESS &&
+            type == REG_SZ) {
+            value[length] = '\0';
+            written &= SetString(to, name, value);
+        } else {
+            RegDeleteValueA(to, name);
+        }
+    }
+    return written && SetDword(to, SwapFileMovedValue, 1);
 }
 
-int RecordPagingSettings(HKEY marker) {
-    // A marker that has its record already is from an earlier run of this process, whose
-    // restart did not take place: that run saw the settings before they were moved.
-    DWORD type, size = 0;
-    if (RegQueryValueExA(marker, SwapFileMovedValue, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) return 1;
-    DWORD moved = PagingMoved ? 1 : 0;
-    bool written = RegSetValueExA(marker, SwapFileMovedValue, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&moved),
-                                  sizeof moved) == ERROR_SUCCESS;
-    for (int i = 0; i < 2; ++i)
-        if (PagingMoved && PreviousPresent[i])
-            written &=
-                RegSetValueExA(marker, PagingKeys[i], 0, REG_SZ, reinterpret_cast<const BYTE *>(PreviousValues[i]),
-                               static_cast<DWORD>(strlen(PreviousValues[i]) + 1)) == ERROR_SUCCESS;
-    return written;
-}
-
-int RestorePagingSettings(HKEY marker) {
+int RestoreFromRecord(HKEY marker) {
     DWORD moved = 0, type = REG_NONE, size = sizeof moved;
     if (!marker || RegQueryValueExA(marker, SwapFileMovedValue, nullptr, &type, reinterpret_cast<BYTE *>(&moved),
                                     &size) != ERROR_SUCCESS) {
@@ -242,4 +240,79 @@ int RestorePagingSettings(HKEY marker) {
     if (!anyPresent && GetPrivateProfileStringA(PagingSection, nullptr, "", names, sizeof names, ProfileFile) == 0)
         WritePagingSetting(nullptr, nullptr);
     return PagingRestored;
+}
+
+}  // namespace
+
+int AddConfigSysLine() {
+    bool loaderSeen = false;
+    return RewriteConfigSys(ConfigSysForInstall, true, loaderSeen);
+}
+
+int RemoveConfigSysLine() {
+    SetPath(SourcePath, ConfigSysForUninstall);
+    SetPath(DestinationPath, WorkFile);
+    if (!BringBackSetAside(SourcePath)) return 0;
+    DWORD attributes = GetFileAttributesA(SourcePath);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return 1;
+    // A file that cannot be read may still hold the line.
+    bool loaderSeen = true;
+    return RewriteConfigSys(SourcePath, false, loaderSeen) || !loaderSeen;
+}
+
+int MovePagingToDriveD() {
+    // Room for all 26 drive strings and the closing zero.
+    char drives[26 * 4 + 1];
+    memset(drives, 0, sizeof drives);
+    DWORD length = GetLogicalDriveStringsA(sizeof drives, drives);
+    if (length == 0 || length >= sizeof drives) return PagingNotMoved;
+    bool found = false;
+    for (const char *drive = drives; *drive; drive += strlen(drive) + 1)
+        if ((drive[0] == 'd' || drive[0] == 'D') && drive[1] == ':') found = true;
+    if (!found || GetDriveTypeA(DriveD) != DRIVE_FIXED) return PagingNotMoved;
+    DWORD sectorsPerCluster, bytesPerSector, freeClusters, totalClusters;
+    if (!GetDiskFreeSpaceA(DriveD, &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters))
+        return PagingNotMoved;
+    ULONGLONG freeKilobytes = static_cast<ULONGLONG>(bytesPerSector) * sectorsPerCluster * freeClusters >> 10;
+    if (freeKilobytes <= PagingFileKilobytes) return PagingNotMoved;
+    // The record comes before the first change. One made by an earlier attempt holds what the
+    // machine had before the program touched it, and is kept.
+    HKEY record = OpenEarlyRecord();
+    bool recorded = HoldsMovedRecord(record);
+    if (!record && RegCreateKeyA(HKEY_LOCAL_MACHINE, SwapFileRecordKey, &record) != ERROR_SUCCESS) record = nullptr;
+    if (!recorded && record) recorded = RecordCurrentSettings(record);
+    if (record) RegCloseKey(record);
+    // Without a record the uninstall could not give the settings back.
+    if (!recorded) return 0;
+    bool written = true;
+    for (int i = 0; i < 2; ++i) written &= WritePagingSetting(PagingKeys[i], PagingValues[i]);
+    return written;
+}
+
+void ClearPagingSettings() {
+    for (const char *key : PagingKeys) WritePagingSetting(key, " ");
+}
+
+int RecordPagingSettings(HKEY marker) {
+    // A marker that holds a record already is from an earlier run of this process, whose restart
+    // did not take place: that run saw the settings before they were moved.
+    if (HoldsMovedRecord(marker)) {
+        DeleteOwnKey(SwapFileRecordKey);
+        return 1;
+    }
+    HKEY early = OpenEarlyRecord();
+    bool written = HoldsMovedRecord(early) ? CopyRecord(early, marker) : SetDword(marker, SwapFileMovedValue, 0);
+    if (early) RegCloseKey(early);
+    // Where it could not be copied, the early record stays for the uninstall to read.
+    if (written) DeleteOwnKey(SwapFileRecordKey);
+    return written;
+}
+
+int RestorePagingSettings(HKEY marker) {
+    // An install whose record did not reach the marker left it where it was made.
+    HKEY early = HoldsMovedRecord(marker) ? nullptr : OpenEarlyRecord();
+    if (HoldsMovedRecord(early)) marker = early;
+    int restored = RestoreFromRecord(marker);
+    if (early) RegCloseKey(early);
+    return restored;
 }

@@ -54,6 +54,7 @@ void ParseCommandLine(const char *commandLine, SetupCommand &command) {
     command.hddInterface = InterfaceNone;
     command.noRestart = false;
     command.logFile = nullptr;
+    command.unattended = false;
     // The program's own name comes first, quoted when it holds blanks.
     const char *p = commandLine ? commandLine : "";
     while (IsBlank(*p)) ++p;
@@ -67,30 +68,34 @@ void ParseCommandLine(const char *commandLine, SetupCommand &command) {
     const char *words[16];
     int count = SplitWords(p, command.text, words);
     bool bad = count < 0;
-    for (int i = 0; !bad && i < count; ++i) {
+    // Every word is read even after a wrong one, so that a run meant to be unattended is known
+    // as one and its log can still be found.
+    for (int i = 0; i < count; ++i) {
         const char *word = words[i];
-        const char *next = i + 1 < count ? words[i + 1] : nullptr;
+        const char *next = i + 1 < count && !IsSwitch(words[i + 1]) ? words[i + 1] : nullptr;
         const char *name = word + 1;
         if (!IsSwitch(word)) {
             bad = true;
         } else if (lstrcmpiA(name, "install") == 0) {
-            bad = command.action != CommandDialog || !next || !InterfaceNamed(next);
+            bad = bad || command.action != CommandDialog || !next || !InterfaceNamed(next);
             command.action = CommandInstall;
             command.hddInterface = next ? InterfaceNamed(next) : InterfaceNone;
-            ++i;
+            command.unattended = true;
+            if (next) ++i;
         } else if (lstrcmpiA(name, "uninstall") == 0) {
-            bad = command.action != CommandDialog;
+            bad = bad || command.action != CommandDialog;
             command.action = CommandUninstall;
+            command.unattended = true;
         } else if (lstrcmpiA(name, "?") == 0) {
-            bad = command.action != CommandDialog;
+            bad = bad || command.action != CommandDialog;
             command.action = CommandHelp;
         } else if (lstrcmpiA(name, "norestart") == 0) {
-            bad = command.noRestart;
+            bad = bad || command.noRestart;
             command.noRestart = true;
         } else if (lstrcmpiA(name, "log") == 0) {
-            bad = command.logFile || !next || !*next || IsSwitch(next);
-            command.logFile = next;
-            ++i;
+            bad = bad || command.logFile || !next || !*next;
+            if (!command.logFile) command.logFile = next;
+            if (next) ++i;
         } else {
             bad = true;
         }

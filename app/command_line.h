@@ -19,6 +19,7 @@ struct SetupCommand {
     int action;
     int hddInterface;  // /install's interface word
     bool noRestart;
+    bool unattended;      // /install or /uninstall was named, even where the command is bad
     const char *logFile;  // in `text`, or null
     char text[1024];      // the arguments, split in place
 };

@@ -16,7 +16,8 @@ BOOL CSetupApp::InitInstance() {
     SetupCommand command;
     ParseCommandLine(GetCommandLineA(), command);
     m_nExitCode = ExitDone;
-    if (command.action == CommandInstall || command.action == CommandUninstall) {
+    // A command meant to run unattended never waits for a person, even when it is wrong.
+    if (command.unattended) {
         m_nExitCode = RunUnattended(command);
         return FALSE;
     }

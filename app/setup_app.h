@@ -11,7 +11,8 @@ public:
     BOOL InitInstance() override;
     int ExitInstance() override { return m_nExitCode; }
 
-    // The install or uninstall of `command` without any window; returns the exit code.
+    // The install or uninstall of `command` without any window, or the refusal of a wrong one;
+    // returns the exit code.
     int RunUnattended(const SetupCommand &command);
 
     DECLARE_MESSAGE_MAP()

@@ -90,6 +90,9 @@ int DetectWindowsVersion() {
         if (major == 4 && minor == 10) return VersionWindows98;
         return VersionWindows95;
     case VER_PLATFORM_WIN32_NT: {
+        // Nothing after 2000 and XP loads the NT 4 era's boot driver: such a system is refused
+        // as one the program does not know.
+        if (major >= 6) return VersionUnknown;
         int family = major <= 4 ? VersionNt4 : VersionWindows2000;
         int edition = extended ? EditionFromProductType(info.wProductType) : EditionFromRegistry();
         return family + edition;

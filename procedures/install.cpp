@@ -73,6 +73,14 @@ const char *PlaceInterfaceDriver(CSetupReport &report, int hddInterface, const c
     return nullptr;
 }
 
+// Writes the entry that makes Windows load the driver; without it the driver never loads, so
+// the install stops there.
+const char *WriteDriverEntry(CSetupReport &report, const char *key, int (*write)()) {
+    bool written = write();
+    report.Step(WriteKeyStep, key, nullptr, written ? StepDone : StepRefused);
+    return written ? nullptr : RegistryRefused;
+}
+
 const char *InstallWindows95Family(CSetupReport &report) {
     const char *failure;
     // The first step: when it fails, nothing else has changed.
@@ -105,7 +113,7 @@ const char *InstallWindows95Family(CSetupReport &report) {
         return failure;
     if ((failure = PlaceInSystemDirectory(report, "\\FCHK1.DAT", "\\SCSIDRV.VXD", SourceFileOneTwoMissing)))
         return failure;
-    report.Step(WriteKeyStep, ScvxdEntryKey, nullptr, WriteScvxdKey() ? StepDone : StepRefused);
+    if ((failure = WriteDriverEntry(report, ScvxdEntryKey, WriteScvxdKey))) return failure;
     report.Progress(10);
     return nullptr;
 }
@@ -126,7 +134,7 @@ const char *InstallNtFamily(CSetupReport &report, const char *firstMessage, int 
     if ((failure = PlaceInProgramsFolder(report, "\\Vave_R.exe", "\\RizoZezu.exe", SourceFileTreeMissing)))
         return failure;
     report.Progress(positionBeforeService);
-    report.Step(WriteKeyStep, ZivServiceKey, nullptr, WriteZivService() ? StepDone : StepRefused);
+    if ((failure = WriteDriverEntry(report, ZivServiceKey, WriteZivService))) return failure;
     report.Progress(10);
     return nullptr;
 }

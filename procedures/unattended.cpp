@@ -9,6 +9,7 @@
 #include "probe/probes.h"
 #include "procedures/messages.h"
 #include "procedures/report.h"
+#include "procedures/setup_files.h"
 
 namespace {
 
@@ -37,6 +38,21 @@ public:
         // Written through at once: a restart may follow.
         if (m_file) fflush(m_file);
     }
+    // Text whose lines end in a bare line end, each line ended as the log's are.
+    void Lines(const char *text) {
+        char line[1024];
+        size_t length = 0;
+        for (;; ++text) {
+            if (*text == '\n' || !*text) {
+                line[length] = '\0';
+                Line("%s", line);
+                length = 0;
+                if (!*text) return;
+            } else if (length + 1 < sizeof line) {
+                line[length++] = *text;
+            }
+        }
+    }
     // Text of any length, as it is.
     void Text(const char *text) {
         if (m_file) fputs(text, m_file);
@@ -55,19 +71,25 @@ public:
             Line("Restart: not requested (/norestart)");
             return;
         }
-        Line("Restart: requested");
-        RestartSystem();
+        m_restartRefused = !RestartSystem();
+        Line(m_restartRefused ? "Restart: refused by the system" : "Restart: requested");
     }
+    // Whether the restart the run ended with was refused: it is still needed then.
+    bool RestartRefused() const { return m_restartRefused; }
 
 private:
     FILE *m_file;
     bool m_noRestart;
+    bool m_restartRefused = false;
 };
 
 }  // namespace
 
 int CSetupApp::RunUnattended(const SetupCommand &command) {
-    CLogReport log(command.logFile, command.noRestart);
+    // A log that would be written into a file the run reads or changes is no log: such a
+    // command is refused before anything is written anywhere.
+    bool logRefused = command.logFile && IsSetupFile(command.logFile);
+    CLogReport log(logRefused ? nullptr : command.logFile, command.noRestart);
     SYSTEMTIME now;
     GetLocalTime(&now);
     log.Line("Setup started %04u-%02u-%02u %02u:%02u:%02u", now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
@@ -75,6 +97,14 @@ int CSetupApp::RunUnattended(const SetupCommand &command) {
     log.Text("Command line: ");
     log.Text(GetCommandLineA());
     log.Line("");
+    // Nobody is there to read a box: the usage goes to the log.
+    if (command.action == CommandBad || logRefused) {
+        log.Line("Nothing done: the arguments are not understood");
+        log.Lines(Usage);
+        log.Line("Exit code: %d", ExitBadArguments);
+        log.Line("");
+        return ExitBadArguments;
+    }
     WindowsVersionCode = DetectWindowsVersion();
     log.Line("Windows: %d %s", WindowsVersionCode, LookupVersionLabel(WindowsVersionCode));
     // On the NT family the interface word is taken and has no effect: that sequence never asks.
@@ -92,7 +122,7 @@ int CSetupApp::RunUnattended(const SetupCommand &command) {
     } else {
         int outcome = command.action == CommandInstall ? InstallDriverSet(log) : UninstallDriverSet(log);
         if (outcome == SetupSucceeded)
-            exitCode = command.noRestart ? ExitRestartNeeded : ExitDone;
+            exitCode = command.noRestart || log.RestartRefused() ? ExitRestartNeeded : ExitDone;
         else
             exitCode = outcome == SetupRefused ? ExitRefused : ExitStepFailed;
     }

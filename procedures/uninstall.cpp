@@ -70,6 +70,15 @@ void RestoreSwapFileSettings(CSetupReport &report) {
                                             : StepSwapFileNotMoved);
 }
 
+// The swap file's record stays where it was made only when the install could not hand it to
+// the marker; it is the program's, so it goes.
+void RemoveEarlyRecord(CSetupReport &report) {
+    HKEY record;
+    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, SwapFileRecordKey, &record) != ERROR_SUCCESS) return;
+    RegCloseKey(record);
+    RemoveKey(report, SwapFileRecordKey, DeleteOwnKey(SwapFileRecordKey));
+}
+
 bool RemoveLoaderLines(CSetupReport &report) {
     bool removed = RemoveConfigSysLine();
     report.Step("Remove the driver-loader lines from", ConfigSys, nullptr, removed ? StepDone : StepUnchanged);
@@ -86,6 +95,7 @@ void UninstallWindows95Family(CSetupReport &report) {
     RemoveInSystemDirectory(report, "\\SCSIDRV.VXD");
     RemoveInSystemDirectory(report, "\\SCSIDRV.SYS");
     RestoreSwapFileSettings(report);
+    RemoveEarlyRecord(report);
     RemoveKey(report, ScvxdEntryKey, DeleteScvxdKey());
 }
 

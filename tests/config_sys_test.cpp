@@ -171,6 +171,52 @@ TEST_F(ConfigSys, TheOldFileGoesOnlyOnceTheNewOneIsInPlace) {
                          "MoveFileA(c:\\CONFIG.SSS, c:\\config.sys) = 1", "DeleteFileA(c:\\CONFIG.SSO) = 1"}));
 }
 
+// The new file keeps the old one's hidden, system and archive bits, and only those, on a system
+// that keeps the archive bit as Windows does.
+TEST_F(ConfigSys, TheNewFileKeepsTheOldOnesAttributes) {
+    machine.archiveAsWindows = true;
+    for (DWORD attributes : {static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE),
+                             static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE), static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN),
+                             static_cast<DWORD>(FILE_ATTRIBUTE_NORMAL)}) {
+        SetConfig("A\r\n");
+        SetFileAttributesA("C:\\CONFIG.SYS", attributes);
+        ASSERT_EQ(AddConfigSysLine(), 1);
+        EXPECT_EQ(machine.Attributes("C:\\CONFIG.SYS"), attributes);
+    }
+}
+
+// A run cut off between its two renames left the set-aside copy alone: it is CONFIG.SYS again,
+// attributes and all, before either edit; where it cannot take the name, nothing is written.
+TEST(ConfigSysEdit, ASetAsideCopyAloneIsConfigSysAgain) {
+    struct Case {
+        int (*edit)();
+        std::string before, after;
+        bool moveFails;
+    };
+    const Case cases[] = {
+        {AddConfigSysLine, "A\r\n", Loader + "A\r\n", false},
+        {RemoveConfigSysLine, Loader + "A\r\n", "A\r\n", false},
+        {AddConfigSysLine, "A\r\n", "", true},
+        {RemoveConfigSysLine, Loader + "A\r\n", "", true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.before + (c.moveFails ? ", the rename fails" : ""));
+        winsim::Machine m;
+        m.WriteFile("C:\\CONFIG.SSO", c.before);
+        SetFileAttributesA("C:\\CONFIG.SSO", FILE_ATTRIBUTE_HIDDEN);
+        if (c.moveFails) m.FailMoveOf("C:\\CONFIG.SSO");
+        EXPECT_EQ(c.edit(), c.moveFails ? 0 : 1);
+        if (c.moveFails) {
+            EXPECT_FALSE(m.FileExists("C:\\CONFIG.SYS"));
+            EXPECT_EQ(m.ReadFile("C:\\CONFIG.SSO"), c.before);
+        } else {
+            EXPECT_EQ(m.ReadFile("C:\\CONFIG.SYS"), c.after);
+            EXPECT_EQ(m.Attributes("C:\\CONFIG.SYS"), static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+            EXPECT_FALSE(m.FileExists("C:\\CONFIG.SSO"));
+        }
+    }
+}
+
 // Only when the work file cannot take the name and the old file cannot come back is
 // CONFIG.SYS missing; its contents then stay whole in the set-aside copy.
 TEST_F(ConfigSys, AFailedPutBackKeepsTheSetAsideCopy) {

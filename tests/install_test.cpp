@@ -223,18 +223,21 @@ TEST(Install, WithoutAnInterfaceTheSecondDriverCopyFindsNothing) {
     EXPECT_FALSE(m.FileExists(m.systemDirectory + "\\IOSUBSYS\\95drv.vxd"));
 }
 
-TEST(Install, ARegistryThatRefusesWritesIsReportedNotCalledSuccess) {
+// Without its registry entry the driver never loads: the install stops there, unmarked.
+TEST(Install, ADriverEntryThatCannotBeWrittenStopsTheInstall) {
     for (bool nt : {false, true}) {
         winsim::Machine m;
         if (nt) m.SetWindowsNt4();
         InsertMedium(m);
-        m.Key(HKEY_LOCAL_MACHINE, "").readOnly = true;
+        m.Key(HKEY_LOCAL_MACHINE, nt ? "SYSTEM\\CurrentControlSet\\Services" : "System\\CurrentControlSet\\Services\\VxD")
+            .readOnly = true;
         Install(m, IDC_IDE);
         EXPECT_EQ(BoxTexts(m), Texts{"Error: Setup cannot write the registry"});
         EXPECT_EQ(m.messageBoxes[0].style, static_cast<UINT>(MB_OK | MB_ICONHAND));
         EXPECT_EQ(SetupFailed, -1);
         EXPECT_TRUE(m.restartRequests.empty());
         EXPECT_FALSE(m.HasKey(HKEY_LOCAL_MACHINE, nt ? ZivKey : ScvxdKey));
+        EXPECT_FALSE(m.HasKey(HKEY_LOCAL_MACHINE, MarkerKey));
         EXPECT_EQ(m.OpenKeyHandles(), 0);
     }
 }

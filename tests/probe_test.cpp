@@ -50,8 +50,9 @@ INSTANTIATE_TEST_SUITE_P(
         VersionCase{"XP", NT, 5, 1, VER_NT_WORKSTATION, false, VersionWindows2000Professional},
         VersionCase{"Server 2003", NT, 5, 2, VER_NT_SERVER, false, VersionWindows2000Server},
         VersionCase{"5.x, product type 7", NT, 5, 2, 7, false, VersionWindows2000},
-        VersionCase{"Vista is classed as 2000", NT, 6, 0, VER_NT_WORKSTATION, false, VersionWindows2000Professional},
-        VersionCase{"a 6.x server", NT, 6, 1, VER_NT_SERVER, false, VersionWindows2000Server}));
+        VersionCase{"Vista is unknown", NT, 6, 0, VER_NT_WORKSTATION, false, VersionUnknown},
+        VersionCase{"a 6.x server", NT, 6, 1, VER_NT_SERVER, false, VersionUnknown},
+        VersionCase{"10.0 without the extended record", NT, 10, 0, 0, true, VersionUnknown}));
 
 INSTANTIATE_TEST_SUITE_P(OtherPlatforms, Classification,
                          ::testing::Values(VersionCase{"Win32s", VER_PLATFORM_WIN32s, 1, 0, 0, true, VersionUnknown},

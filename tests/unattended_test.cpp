@@ -116,6 +116,25 @@ TEST(Unattended, EndsWithWindowsInstallerCodesAndNoWindow) {
         {"not installed", [](winsim::Machine &) {}, "/uninstall", ExitNotInstalled, false, false},
         {"log that cannot be written", [](winsim::Machine &) {}, "/install IDE /log Q:\\setup.log", ExitDone, true,
          true},
+        {"restart refused",
+         [](winsim::Machine &m) {
+             m.SetWindowsNt4();
+             m.holdsShutdownPrivilege = false;
+         },
+         "/install IDE /log C:\\setup.log", ExitRestartNeeded, false, true,
+         "Restart: refused by the system\r\nExit code: 3010\r\n\r\n"},
+        {"driver entry refused",
+         [](winsim::Machine &m) { m.Key(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\VxD").readOnly = true; },
+         "/install IDE /log C:\\setup.log", ExitStepFailed, false, false,
+         "Error: Setup cannot write the registry\r\nExit code: 1603\r\n\r\n"},
+        {"NT 6",
+         [](winsim::Machine &m) {
+             m.SetWindows2000();
+             m.version.major = 6;
+         },
+         "/install SCSI", ExitRefused, false, false},
+        {"wrong arguments with an action", [](winsim::Machine &) {}, "/install IDE /norestrat /log C:\\setup.log",
+         ExitBadArguments, false, false, "Without switches Setup opens its dialog.\r\nExit code: 87\r\n\r\n"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -140,10 +159,22 @@ TEST(Unattended, EndsWithWindowsInstallerCodesAndNoWindow) {
     }
 }
 
-TEST(Unattended, UsageForHelpAndForAnythingElse) {
+// The lines of the log from the first step on, without the header.
+Texts StepLines(winsim::Machine &m, const char *log) {
+    std::istringstream in(m.ReadFile(log));
+    Texts lines;
+    int header = 4;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (header-- <= 0 && !line.empty()) lines.push_back(line);
+    }
+    return lines;
+}
+
+// A box only where no unattended run was asked for: somebody is there to read it.
+TEST(Unattended, UsageForHelpAndForOptionsAlone) {
     for (auto [arguments, code, icon] : {std::tuple<const char *, int, UINT>{"/?", ExitDone, MB_ICONASTERISK},
-                                         {"/install", ExitBadArguments, MB_ICONHAND},
-                                         {"/uninstall /log", ExitBadArguments, MB_ICONHAND}}) {
+                                         {"/norestart /log c:\\setup.log", ExitBadArguments, MB_ICONHAND}}) {
         SCOPED_TRACE(arguments);
         winsim::Machine m;
         InsertMedium(m);
@@ -154,8 +185,54 @@ TEST(Unattended, UsageForHelpAndForAnythingElse) {
         EXPECT_EQ(m.messageBoxes[0].style, static_cast<UINT>(MB_OK | icon));
         EXPECT_TRUE(m.CallsNamed("DialogBoxParamA").empty());
         EXPECT_TRUE(m.HasKey(HKEY_LOCAL_MACHINE, MarkerKey)) << "nothing changes";
+        EXPECT_FALSE(m.FileExists("C:\\setup.log"));
         EXPECT_TRUE(m.restartRequests.empty());
     }
+}
+
+// A wrong unattended command, or a log in a file that the run reads or changes, ends with 87 and
+// no box, and leaves every file as it was.
+TEST(Unattended, AWrongUnattendedCommandWaitsForNobody) {
+    const std::string sys = "C:\\WINDOWS\\SYSTEM", programs = "C:\\WINDOWS\\Start Menu\\Programs";
+    const std::pair<std::string, std::string> cases[] = {
+        // the arguments, and the file the log would have gone to
+        {"/install", ""},
+        {"/uninstall /log", ""},
+        {"/install /log C:\\setup.log", ""},
+        {"/install IDE /log c:\\config.sys", "C:\\CONFIG.SYS"},
+        {"/uninstall /log C:\\LTDRV\\..\\Config.Sys /norestart", "C:\\CONFIG.SYS"},
+        {"/install IDE /log C:/WINDOWS/system.ini", "C:\\WINDOWS\\SYSTEM.INI"},
+        {"/install SCSI /log \\FCHK1.DAT", "E:\\FCHK1.DAT"},
+        {"/install IDE /log 95-98\\ide\\95drv.vxd", "E:\\95-98\\ide\\95drv.vxd"},
+        {"/install IDE /log " + sys + "\\SCSIDRV.VXD", sys + "\\SCSIDRV.VXD"},
+        {"/uninstall /log \"" + programs + "\\RizoZezu.lnk\"", programs + "\\RizoZezu.lnk"},
+        {"/install IDE /log c:\\ltdrv\\95drv.exe", "C:\\ltdrv\\95drv.exe"},
+    };
+    for (const auto &[arguments, file] : cases) {
+        SCOPED_TRACE(arguments);
+        winsim::Machine m;
+        InsertMedium(m);
+        m.WriteFile("C:\\CONFIG.SYS", "FILES=30\r\n");
+        m.WriteFile("C:\\WINDOWS\\SYSTEM.INI", "[boot]\r\n");
+        std::string before = file.empty() ? "" : "the file's own bytes\r\n";
+        if (!file.empty()) m.WriteFile(file, before);
+        EXPECT_EQ(RunWith(m, arguments), ExitBadArguments);
+        EXPECT_TRUE(m.messageBoxes.empty());
+        EXPECT_TRUE(m.CallsNamed("CreateDirectoryA").empty()) << "nothing done";
+        if (!file.empty()) {
+            EXPECT_EQ(m.ReadFile(file), before);
+        }
+        EXPECT_EQ(m.ReadFile("C:\\CONFIG.SYS"), file == "C:\\CONFIG.SYS" ? before : "FILES=30\r\n");
+    }
+    // Where the log is one of its own, it holds the usage.
+    winsim::Machine m;
+    InsertMedium(m);
+    EXPECT_EQ(RunWith(m, "/uninstall /norestart /norestart /log C:\\setup.log"), ExitBadArguments);
+    std::string usage;
+    for (const char *c = Usage; *c; ++c) usage += *c == '\n' ? std::string("\r\n") : std::string(1, *c);
+    EXPECT_NE(m.ReadFile("C:\\setup.log")
+                  .find("\r\nNothing done: the arguments are not understood\r\n" + usage + "\r\nExit code: 87\r\n\r\n"),
+              std::string::npos);
 }
 
 TEST(Unattended, TheLogOfAnInstallAndAnUninstall) {
@@ -213,18 +290,6 @@ TEST(Unattended, TheLogOfAnInstallAndAnUninstall) {
     // clang-format on
 }
 
-// The lines of the log from the first step on, without the header.
-Texts StepLines(winsim::Machine &m, const char *log) {
-    std::istringstream in(m.ReadFile(log));
-    Texts lines;
-    int header = 4;
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (header-- <= 0 && !line.empty()) lines.push_back(line);
-    }
-    return lines;
-}
-
 TEST(Unattended, TheLogOfAFailureAndARefusal) {
     {
         SCOPED_TRACE("a medium file missing on NT 4, and what was kept");
@@ -249,8 +314,9 @@ TEST(Unattended, TheLogOfAFailureAndARefusal) {
         EXPECT_EQ(RunWith(m, "/install IDE /log C:\\setup.log"), ExitStepFailed);
         Texts lines = StepLines(m, "C:\\setup.log");
         Texts last(lines.end() - 4, lines.end());
-        EXPECT_EQ(last, (Texts{"Write HKLM key SYSTEM\\CurrentControlSet\\Services\\ZIV: refused by the system",
-                               "Write HKLM key system\\Restore Card: refused by the system",
+        EXPECT_EQ(last, (Texts{"Place C:\\WINNT\\Profiles\\Administrator\\Start Menu\\Programs\\RizoZezu.exe from "
+                               "\\Vave_R.exe: done",
+                               "Write HKLM key SYSTEM\\CurrentControlSet\\Services\\ZIV: refused by the system",
                                "Error: Setup cannot write the registry", "Exit code: 1603"}));
     }
     {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "actions/system_files.h"
 #include "setup_machine.h"
 
 namespace {
@@ -110,6 +111,8 @@ TEST(Uninstall, AMachineWithNothingInstalledStillEndsInSuccess) {
     winsim::Machine m;
     m.SetWindows95();
     m.Key(HKEY_LOCAL_MACHINE, MarkerKey);
+    // The parents stay on every machine; only the entry itself is gone.
+    m.Key(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\VxD\\VMM");
     m.WriteFile("C:\\CONFIG.SYS", "FILES=30\n");
     m.WriteFile("C:\\WINDOWS\\SYSTEM.INI", "[boot]\r\nshell=Explorer.exe\r\n");
     Uninstall(m);
@@ -248,22 +251,56 @@ TEST(Uninstall, ASwapFileInUseOnNt4IsNotReported) {
 
 // The install records in the marker what the swap-file settings held; the uninstall gives
 // exactly that back. A marker of an earlier release, without the record, gets both blanked.
+// An install stopped at the last medium file, then run again with the file back: in the same
+// dialog (which ends silently after a failure) and once more after a new start, or unattended.
+void InstallStoppedThenRetried(winsim::Machine &m, bool inTheDialog) {
+    const std::string file = "E:\\FCHK1.DAT", bytes = m.ReadFile(file);
+    std::filesystem::remove(m.HostPath(file));
+    if (inTheDialog) {
+        RunProgram(m, [&](winsim::User &u) {
+            u.Click(IDC_INSTALL);
+            u.Click(IDC_IDE);
+            u.Click(IDC_NEXT);
+            m.WriteFile(file, bytes);
+            u.Click(IDC_NEXT);
+            u.Click(IDC_EXIT);
+        });
+        Install(m, IDC_IDE);
+        return;
+    }
+    for (int run = 0; run < 2; ++run) {
+        if (run) m.WriteFile(file, bytes);
+        m.commandLine = "\"E:\\Setup.exe\" /install IDE";
+        RunProgram(m, [](winsim::User &) {});
+    }
+    m.commandLine = "\"E:\\Setup.exe\"";
+}
+
 TEST(Uninstall, SystemIniComesBackAsItWas) {
     struct Case {
         const char *name;
         std::string before;
         bool driveD;
+        int install;  // 0 at once, 1 stopped and retried in the dialog, 2 stopped and run again
         bool oldMarker;
         std::string after;  // empty: as before
     };
     const std::string other = "[boot]\r\nshell=Explorer.exe\r\n[386Enh]\r\nother=1\r\n";
+    std::string manyKeys = "[386Enh]\r\n";
+    for (int i = 0; i < 200; ++i) manyKeys += "device" + std::to_string(i) + "=*vxd\r\n";
+    manyKeys += "PagingDrive=c:\r\nMaxPagingFileSize=65536\r\n";
     const Case cases[] = {
-        {"settings of its own", "[386Enh]\r\nPagingDrive=C:\r\nMaxPagingFileSize=65536\r\n", true, false, ""},
-        {"no settings", other, true, false, ""},
-        {"no section", "[boot]\r\nshell=Explorer.exe\r\n", true, false, ""},
-        {"one setting", other + "MaxPagingFileSize=9\r\n", true, false, ""},
-        {"swap file not moved", "[386Enh]\r\nPagingDrive=C:\r\n", false, false, ""},
-        {"marker of an earlier release", other, true, true, other + "PagingDrive=\r\nMaxPagingFileSize=\r\n"},
+        {"settings of its own", "[386Enh]\r\nPagingDrive=C:\r\nMaxPagingFileSize=65536\r\n", true, 0, false, ""},
+        {"no settings", other, true, 0, false, ""},
+        {"no section", "[boot]\r\nshell=Explorer.exe\r\n", true, 0, false, ""},
+        {"one setting", other + "MaxPagingFileSize=9\r\n", true, 0, false, ""},
+        {"an empty setting", other + "PagingDrive=\r\n", true, 0, false, ""},
+        {"swap file not moved", "[386Enh]\r\nPagingDrive=C:\r\n", false, 0, false, ""},
+        {"marker of an earlier release", other, true, 0, true, other + "PagingDrive=\r\nMaxPagingFileSize=\r\n"},
+        {"a section of 200 keys", manyKeys, true, 0, false, ""},
+        {"retried in the dialog", "[386Enh]\r\nPagingDrive=c:\r\n", true, 1, false, ""},
+        {"run again unattended", "[386Enh]\r\nPagingDrive=c:\r\n", true, 2, false, ""},
+        {"retried, with 200 keys", manyKeys, true, 1, false, ""},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -271,9 +308,13 @@ TEST(Uninstall, SystemIniComesBackAsItWas) {
         m.WriteFile("C:\\WINDOWS\\SYSTEM.INI", c.before);
         InsertMedium(m);
         if (c.driveD) m.MapDrive('D', DRIVE_FIXED).freeClusters = 1000000;
-        Install(m, IDC_IDE);
+        if (c.install)
+            InstallStoppedThenRetried(m, c.install == 1);
+        else
+            Install(m, IDC_IDE);
         ASSERT_EQ(m.restartRequests.size(), 1u);
         EXPECT_EQ(m.ReadFile("C:\\WINDOWS\\SYSTEM.INI").find("PagingDrive=d:") != std::string::npos, c.driveD);
+        EXPECT_FALSE(m.HasKey(HKEY_LOCAL_MACHINE, SwapFileRecordKey)) << "handed to the marker";
         if (c.oldMarker) m.FindKey(HKEY_LOCAL_MACHINE, MarkerKey)->values.clear();
         m.messageBoxes.clear();
         Uninstall(m);

@@ -73,7 +73,7 @@ Drive &FileSystem::MapDrive(char letter, UINT type) {
     return d;
 }
 
-std::string FileSystem::HostPath(const std::string &windowsPath) {
+std::string FileSystem::FullPath(const std::string &windowsPath) {
     std::string path = windowsPath;
     for (char &c : path)
         if (c == '/') c = '\\';
@@ -98,8 +98,6 @@ std::string FileSystem::HostPath(const std::string &windowsPath) {
         letter = static_cast<char>(std::toupper(static_cast<unsigned char>(currentDirectory[0])));
         rest = currentDirectory.substr(2) + "\\" + path;
     }
-    auto drive = drives.find(letter);
-    if (drive == drives.end()) return "";
     std::vector<std::string> parts;
     std::string part;
     for (size_t i = 0; i <= rest.size(); ++i) {
@@ -114,8 +112,22 @@ std::string FileSystem::HostPath(const std::string &windowsPath) {
             part += rest[i];
         }
     }
+    std::string full = std::string(1, letter) + ":";
+    for (const auto &p : parts) full += "\\" + p;
+    return parts.empty() ? full + "\\" : full;
+}
+
+std::string FileSystem::HostPath(const std::string &windowsPath) {
+    std::string full = FullPath(windowsPath);
+    if (full.empty()) return "";
+    auto drive = drives.find(full[0]);
+    if (drive == drives.end()) return "";
     std::string host = drive->second.host;
-    for (const auto &p : parts) host += "/" + MatchEntry(host, p);
+    for (size_t at = 3, end; at < full.size(); at = end + 1) {
+        end = full.find('\\', at);
+        if (end == std::string::npos) end = full.size();
+        host += "/" + MatchEntry(host, full.substr(at, end - at));
+    }
     return host;
 }
 
@@ -123,11 +135,12 @@ DWORD FileSystem::Attributes(const std::string &windowsPath) {
     std::string host = HostPath(windowsPath);
     if (!HostExists(host)) return INVALID_FILE_ATTRIBUTES;
     if (HostIsDirectory(host)) return FILE_ATTRIBUTE_DIRECTORY;
-    // Wine reports every file with the archive bit, whatever was set.
+    // A file is made with the archive bit; Wine reports it whatever was set afterwards.
     auto stored = m_attributes.find(host);
-    DWORD attributes = FILE_ATTRIBUTE_ARCHIVE | (stored == m_attributes.end() ? 0 : stored->second);
+    DWORD attributes = stored == m_attributes.end() ? FILE_ATTRIBUTE_ARCHIVE : stored->second;
+    if (!archiveAsWindows) attributes |= FILE_ATTRIBUTE_ARCHIVE;
     if (IsReadOnly(host)) attributes |= FILE_ATTRIBUTE_READONLY;
-    return attributes;
+    return attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
 }
 
 Drive *FileSystem::DriveOf(const std::string &windowsPath) {
@@ -170,6 +183,20 @@ UINT WINAPI GetWindowsDirectoryA(LPSTR buffer, UINT size) {
     if (!buffer || size <= length) return length + 1;
     std::memcpy(buffer, m.windowsDirectory.c_str(), length + 1);
     return length;
+}
+
+DWORD WINAPI GetFullPathNameA(LPCSTR name, DWORD size, LPSTR buffer, LPSTR *filePart) {
+    Machine &m = Machine::Current();
+    std::string full = m.FullPath(Arg(name));
+    m.Record("GetFullPathNameA(" + Arg(name) + ") = " + full);
+    if (full.empty()) {
+        m.lastError = ERROR_PATH_NOT_FOUND;
+        return 0;
+    }
+    if (!buffer || size <= full.size()) return static_cast<DWORD>(full.size() + 1);
+    std::memcpy(buffer, full.c_str(), full.size() + 1);
+    if (filePart) *filePart = buffer + full.rfind('\\') + 1;
+    return static_cast<DWORD>(full.size());
 }
 
 DWORD WINAPI GetFileAttributesA(LPCSTR name) {

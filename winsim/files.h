@@ -40,7 +40,10 @@ public:
     std::string windowsDirectory;
     std::string systemDirectory;
     bool lowercaseDriveStrings = false;  // Windows 95 lists "c:\\", NT and Wine "C:\\"
+    // Wine reports every file with the archive bit; Windows keeps it as it was set.
+    bool archiveAsWindows = false;
     Drive &MapDrive(char letter, UINT type);
+    std::string FullPath(const std::string &windowsPath);  // "X:\\..." as Windows spells it; empty if none
     std::string HostPath(const std::string &windowsPath);  // empty if the drive is unknown
     Drive *DriveOf(const std::string &windowsPath);
     void WriteFile(const std::string &windowsPath, const std::string &bytes);
