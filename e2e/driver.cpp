@@ -389,6 +389,7 @@ void MachineFacts() {
         {"d\\pagefile.sys", "d:\\pagefile.sys"},
         {"config.sys", "c:\\config.sys"},
         {"config.sss", "c:\\CONFIG.SSS"},
+        {"config.sso", "c:\\CONFIG.SSO"},
     };
     for (const auto &f : files) Report("file.%s=%s", f.label, FileFact(f.path).c_str());
     for (const char *key : {"PagingDrive", "MaxPagingFileSize"}) {
@@ -399,6 +400,7 @@ void MachineFacts() {
     RegistryFacts("marker", "system\\Restore Card", {});
     RegistryFacts("ziv", "SYSTEM\\CurrentControlSet\\Services\\ZIV", {"ErrorControl", "Type", "Start"});
     RegistryFacts("scvxd", "System\\CurrentControlSet\\Services\\VxD\\SCVXD", {"Start", "StaticVxD"});
+    RegistryFacts("record", "system\\Restore Card Swap File", {});
 }
 
 // The log's lines as they are on the machine, and whether each ends with CR LF.

@@ -19,7 +19,7 @@ import sys
 import threading
 import time
 
-VERSIONS = ('win95', 'win98', 'winme', 'nt40', 'win2k', 'winxp', 'win2003')
+VERSIONS = ('win95', 'win98', 'winme', 'nt40', 'win2k', 'winxp', 'win2003', 'vista')
 SCENARIO_TIMEOUT = 150
 WINE_ENV = {'WINEDEBUG': '-all', 'WINEDLLOVERRIDES': 'mscoree,mshtml='}
 # Wine's own binaries make up nearly all of a machine's 700 MB and nothing a scenario does
@@ -195,12 +195,12 @@ WINDOWS_95_FAMILY = ('win95', 'win98', 'winme')
 
 
 def repeat(text):
-    """{N*C}: the character C N times, for lines too long to write out."""
-    return re.sub(r'\{(\d+)\*(.)\}', lambda m: m.group(2) * int(m.group(1)), text)
+    """{N*C}: the character C N times, and {N*(TEXT)} the text, for lines too long to write out."""
+    return re.sub(r'\{(\d+)\*(?:\((.*?)\)|(.))\}', lambda m: (m.group(2) or m.group(3)) * int(m.group(1)), text)
 
 
 def unescape(text):
-    """The table's escapes (\\r, \\n, \\\\, \\xNN, {N*C}) as bytes."""
+    """The table's escapes (\\r, \\n, \\\\, \\xNN, {N*C}, {N*(TEXT)}) as bytes."""
     return repeat(text).encode('latin-1').decode('unicode_escape').encode('latin-1')
 
 

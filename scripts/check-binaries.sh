@@ -20,8 +20,8 @@ for exe in "$@"; do
         echo "  imports $dll"
         grep -Eqi "$allowed" <<<"$dll" || { echo "  $dll is not a system DLL"; status=1; }
     done < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers")
-    if grep -q 'file format pei-i386' <<<"$headers" && [ "$size" -gt 36864 ]; then
-        echo "  larger than 36 KiB"
+    if grep -q 'file format pei-i386' <<<"$headers" && [ "$size" -gt 40960 ]; then
+        echo "  larger than 40 KiB"
         status=1
     fi
 done
