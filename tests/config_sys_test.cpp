@@ -211,7 +211,8 @@ TEST(ConfigSysEdit, ASetAsideCopyAloneIsConfigSysAgain) {
             EXPECT_EQ(m.ReadFile("C:\\CONFIG.SSO"), c.before);
         } else {
             EXPECT_EQ(m.ReadFile("C:\\CONFIG.SYS"), c.after);
-            EXPECT_EQ(m.Attributes("C:\\CONFIG.SYS"), static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+            EXPECT_EQ(m.Attributes("C:\\CONFIG.SYS"),
+                      static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
             EXPECT_FALSE(m.FileExists("C:\\CONFIG.SSO"));
         }
     }

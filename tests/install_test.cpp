@@ -229,7 +229,8 @@ TEST(Install, ADriverEntryThatCannotBeWrittenStopsTheInstall) {
         winsim::Machine m;
         if (nt) m.SetWindowsNt4();
         InsertMedium(m);
-        m.Key(HKEY_LOCAL_MACHINE, nt ? "SYSTEM\\CurrentControlSet\\Services" : "System\\CurrentControlSet\\Services\\VxD")
+        m.Key(HKEY_LOCAL_MACHINE,
+              nt ? "SYSTEM\\CurrentControlSet\\Services" : "System\\CurrentControlSet\\Services\\VxD")
             .readOnly = true;
         Install(m, IDC_IDE);
         EXPECT_EQ(BoxTexts(m), Texts{"Error: Setup cannot write the registry"});

@@ -124,7 +124,9 @@ TEST(Unattended, EndsWithWindowsInstallerCodesAndNoWindow) {
          "/install IDE /log C:\\setup.log", ExitRestartNeeded, false, true,
          "Restart: refused by the system\r\nExit code: 3010\r\n\r\n"},
         {"driver entry refused",
-         [](winsim::Machine &m) { m.Key(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\VxD").readOnly = true; },
+         [](winsim::Machine &m) {
+             m.Key(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\VxD").readOnly = true;
+         },
          "/install IDE /log C:\\setup.log", ExitStepFailed, false, false,
          "Error: Setup cannot write the registry\r\nExit code: 1603\r\n\r\n"},
         {"NT 6",
