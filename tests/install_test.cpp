@@ -223,22 +223,34 @@ TEST(Install, WithoutAnInterfaceTheSecondDriverCopyFindsNothing) {
     EXPECT_FALSE(m.FileExists(m.systemDirectory + "\\IOSUBSYS\\95drv.vxd"));
 }
 
-// Without its registry entry the driver never loads: the install stops there, unmarked.
-TEST(Install, ADriverEntryThatCannotBeWrittenStopsTheInstall) {
-    for (bool nt : {false, true}) {
+// Without its registry entry the driver never loads, and without the marker the next start
+// would not offer the uninstall: the install stops at either, unmarked.
+TEST(Install, ARegistryThatRefusesTheDriverEntryOrTheMarkerStopsTheInstall) {
+    struct Case {
+        bool nt;
+        const char *refused;  // the key that refuses
+        bool denyOpen;        // or a parent that refuses changes below it
+    };
+    const Case cases[] = {
+        {false, "System\\CurrentControlSet\\Services\\VxD", false},
+        {true, "SYSTEM\\CurrentControlSet\\Services", false},
+        {false, MarkerKey, true},
+        {true, MarkerKey, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.refused);
         winsim::Machine m;
-        if (nt) m.SetWindowsNt4();
+        if (c.nt) m.SetWindowsNt4();
         InsertMedium(m);
-        m.Key(HKEY_LOCAL_MACHINE,
-              nt ? "SYSTEM\\CurrentControlSet\\Services" : "System\\CurrentControlSet\\Services\\VxD")
-            .readOnly = true;
+        winsim::RegKey &key = m.Key(HKEY_LOCAL_MACHINE, c.refused);
+        (c.denyOpen ? key.denyOpen : key.readOnly) = true;
         Install(m, IDC_IDE);
         EXPECT_EQ(BoxTexts(m), Texts{"Error: Setup cannot write the registry"});
         EXPECT_EQ(m.messageBoxes[0].style, static_cast<UINT>(MB_OK | MB_ICONHAND));
         EXPECT_EQ(SetupFailed, -1);
         EXPECT_TRUE(m.restartRequests.empty());
-        EXPECT_FALSE(m.HasKey(HKEY_LOCAL_MACHINE, nt ? ZivKey : ScvxdKey));
-        EXPECT_FALSE(m.HasKey(HKEY_LOCAL_MACHINE, MarkerKey));
+        EXPECT_EQ(m.HasKey(HKEY_LOCAL_MACHINE, c.nt ? ZivKey : ScvxdKey), c.denyOpen);
+        EXPECT_EQ(IsInstalled(), 0);
         EXPECT_EQ(m.OpenKeyHandles(), 0);
     }
 }

@@ -283,7 +283,8 @@ TEST(Uninstall, SystemIniComesBackAsItWas) {
         bool driveD;
         int install;  // 0 at once, 1 stopped and retried in the dialog, 2 stopped and run again
         bool oldMarker;
-        std::string after;  // empty: as before
+        std::string after;             // empty: as before
+        bool recordLeftEarly = false;  // as when the marker refused the record
     };
     const std::string other = "[boot]\r\nshell=Explorer.exe\r\n[386Enh]\r\nother=1\r\n";
     std::string manyKeys = "[386Enh]\r\n";
@@ -301,6 +302,7 @@ TEST(Uninstall, SystemIniComesBackAsItWas) {
         {"retried in the dialog", "[386Enh]\r\nPagingDrive=c:\r\n", true, 1, false, ""},
         {"run again unattended", "[386Enh]\r\nPagingDrive=c:\r\n", true, 2, false, ""},
         {"retried, with 200 keys", manyKeys, true, 1, false, ""},
+        {"the record where it was made", "[386Enh]\r\nPagingDrive=c:\r\n", true, 0, false, "", true},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -316,10 +318,13 @@ TEST(Uninstall, SystemIniComesBackAsItWas) {
         EXPECT_EQ(m.ReadFile("C:\\WINDOWS\\SYSTEM.INI").find("PagingDrive=d:") != std::string::npos, c.driveD);
         EXPECT_FALSE(m.HasKey(HKEY_LOCAL_MACHINE, SwapFileRecordKey)) << "handed to the marker";
         if (c.oldMarker) m.FindKey(HKEY_LOCAL_MACHINE, MarkerKey)->values.clear();
+        if (c.recordLeftEarly)
+            m.Key(HKEY_LOCAL_MACHINE, SwapFileRecordKey).values.swap(m.Key(HKEY_LOCAL_MACHINE, MarkerKey).values);
         m.messageBoxes.clear();
         Uninstall(m);
         EXPECT_EQ(BoxTexts(m), Texts{UninstallOk});
         EXPECT_EQ(m.ReadFile("C:\\WINDOWS\\SYSTEM.INI"), c.after.empty() ? c.before : c.after);
+        EXPECT_FALSE(m.HasKey(HKEY_LOCAL_MACHINE, SwapFileRecordKey));
     }
 }
 
