@@ -4,7 +4,7 @@ WINVER ?= win98
 JOBS ?= 2
 DRIVERS ?= medium/sample
 
-.PHONY: run test test-clock deps format format-check build host host-asan win32 win64 check-binaries medium medium-tests e2e docs clean
+.PHONY: run test test-clock deps format format-check build host host-asan win32 win64 check-binaries medium-check medium medium-tests e2e docs clean
 
 # Each step adds its time to its phase (build/times/PHASE, in ms); `make test` ends with one line
 # of the phases' times.
@@ -66,13 +66,18 @@ check-binaries: win32 win64
 	bash scripts/check-binaries.sh
 	$(call clock-stop,windows)
 
+# The medium's checker alone, from the host tree: all that the medium needs of the host build.
+medium-check: deps
+	cmake --preset host >/dev/null
+	cmake --build build/host --target medium_check -j$(JOBS)
+
 # The installation medium as it ships, from the drivers in DRIVERS.
-medium: deps host win32
+medium: deps medium-check win32
 	$(clock-start)
 	bash scripts/make-medium.sh $(DRIVERS)
 	$(call clock-stop,medium)
 
-medium-tests: deps host win32
+medium-tests: deps medium-check win32
 	$(clock-start)
 	bash scripts/test-medium.sh
 	$(call clock-stop,medium)

@@ -1,7 +1,7 @@
 #include "app/command_line.h"
 
-#include "app/run_state.h"
 #include "platform/platform.h"
+#include "procedures/run_state.h"
 
 const char Usage[] =
     "Setup.exe /install IDE|SCSI [/norestart] [/log FILE]\n"

@@ -1,7 +1,10 @@
 #include "app/setup_dlg.h"
 
-#include "app/run_state.h"
+#include "actions/restart.h"
 #include "probe/probes.h"
+#include "procedures/messages.h"
+#include "procedures/report.h"
+#include "procedures/run_state.h"
 
 BEGIN_MESSAGE_MAP(CSetupDlg, CDialog)
 ON_WM_PAINT()
@@ -17,6 +20,20 @@ END_MESSAGE_MAP()
 namespace {
 const char VersionCaption[] = "Windows Version :";
 const char InterfacePrompt[] = "Please select your HDD interface :";
+
+// The dialog's way of telling a sequence: its progress bar, and boxes owned by the dialog.
+class CDialogReport : public CSetupReport {
+public:
+    CDialogReport(CWnd &owner, CProgressCtrl &progress) : m_owner(owner), m_progress(progress) {}
+    void Progress(int position) override { m_progress.SetPos(position); }
+    void Step(const char *, const char *, const char *, const char *) override {}
+    void Failure(const char *text) override { m_owner.MessageBox(text, ErrorCaption, MB_OK | MB_ICONHAND); }
+    void Success(const char *text) override { m_owner.MessageBox(text, SuccessCaption, MB_OK | MB_ICONQUESTION); }
+
+private:
+    CWnd &m_owner;
+    CProgressCtrl &m_progress;
+};
 }  // namespace
 
 CSetupDlg::CSetupDlg(CWnd *pParent) : CDialog(IDD, pParent) { m_hIcon = AfxGetApp()->LoadIcon(IDR_MAINFRAME); }
@@ -95,4 +112,17 @@ void CSetupDlg::OnScsi() {
     HddInterface = InterfaceScsi;
     GetDlgItem(IDC_NEXT)->ShowWindow(SW_SHOW);
     GetDlgItem(IDC_PROMPT)->ShowWindow(SW_HIDE);
+}
+
+void CSetupDlg::RunInstall() {
+    GetDlgItem(IDC_IDE)->ShowWindow(SW_HIDE);
+    GetDlgItem(IDC_SCSI)->ShowWindow(SW_HIDE);
+    GetDlgItem(IDC_PROGRESS)->ShowWindow(SW_SHOW);
+    CDialogReport report(*this, m_progress);
+    if (InstallDriverSet(report) == SetupSucceeded) RestartSystem();
+}
+
+void CSetupDlg::RunUninstall() {
+    CDialogReport report(*this, m_progress);
+    if (UninstallDriverSet(report) == SetupSucceeded) RestartSystem();
 }

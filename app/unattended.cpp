@@ -3,12 +3,12 @@
 #include <stdarg.h>
 
 #include "actions/restart.h"
-#include "app/run_state.h"
 #include "app/setup_app.h"
 #include "platform/platform.h"
 #include "probe/probes.h"
 #include "procedures/messages.h"
 #include "procedures/report.h"
+#include "procedures/run_state.h"
 #include "procedures/setup_files.h"
 
 namespace {
@@ -17,9 +17,7 @@ namespace {
 // written is done without: the run goes on as it would.
 class CLogReport : public CSetupReport {
 public:
-    CLogReport(const char *path, bool noRestart) : m_noRestart(noRestart) {
-        m_file = path ? _fsopen(path, "ab", _SH_DENYWR) : nullptr;
-    }
+    explicit CLogReport(const char *path) { m_file = path ? _fsopen(path, "ab", _SH_DENYWR) : nullptr; }
     ~CLogReport() {
         if (m_file) fclose(m_file);
     }
@@ -66,22 +64,21 @@ public:
     }
     void Failure(const char *text) override { Line("%s: %s", ErrorCaption, text); }
     void Success(const char *text) override { Line("%s: %s", SuccessCaption, text); }
-    void Restart() override {
-        if (m_noRestart) {
-            Line("Restart: not requested (/norestart)");
-            return;
-        }
-        m_restartRefused = !RestartSystem();
-        Line(m_restartRefused ? "Restart: refused by the system" : "Restart: requested");
-    }
-    // Whether the restart the run ended with was refused: it is still needed then.
-    bool RestartRefused() const { return m_restartRefused; }
 
 private:
     FILE *m_file;
-    bool m_noRestart;
-    bool m_restartRefused = false;
 };
+
+// The restart after a success, unless /norestart; the exit code says whether one is still needed.
+int Restart(CLogReport &log, bool noRestart) {
+    if (noRestart) {
+        log.Line("Restart: not requested (/norestart)");
+        return ExitRestartNeeded;
+    }
+    bool requested = RestartSystem();
+    log.Line(requested ? "Restart: requested" : "Restart: refused by the system");
+    return requested ? ExitDone : ExitRestartNeeded;
+}
 
 }  // namespace
 
@@ -89,7 +86,7 @@ int CSetupApp::RunUnattended(const SetupCommand &command) {
     // A log that would be written into a file the run reads or changes is no log: such a
     // command is refused before anything is written anywhere.
     bool logRefused = command.logFile && IsSetupFile(command.logFile);
-    CLogReport log(logRefused ? nullptr : command.logFile, command.noRestart);
+    CLogReport log(logRefused ? nullptr : command.logFile);
     SYSTEMTIME now;
     GetLocalTime(&now);
     log.Line("Setup started %04u-%02u-%02u %02u:%02u:%02u", now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
@@ -122,7 +119,7 @@ int CSetupApp::RunUnattended(const SetupCommand &command) {
     } else {
         int outcome = command.action == CommandInstall ? InstallDriverSet(log) : UninstallDriverSet(log);
         if (outcome == SetupSucceeded)
-            exitCode = command.noRestart || log.RestartRefused() ? ExitRestartNeeded : ExitDone;
+            exitCode = Restart(log, command.noRestart);
         else
             exitCode = outcome == SetupRefused ? ExitRefused : ExitStepFailed;
     }

@@ -1,14 +1,13 @@
 // The install sequence behind "Next >>" and /install: the tool folder, then the steps of the
-// detected Windows family, then the installed marker, the success message and the restart.
+// detected Windows family, then the installed marker and the success message.
 #include "actions/paths.h"
 #include "actions/registry_entries.h"
 #include "actions/system_files.h"
-#include "app/run_state.h"
-#include "app/setup_dlg.h"
 #include "platform/platform.h"
 #include "probe/probes.h"
 #include "procedures/messages.h"
 #include "procedures/report.h"
+#include "procedures/run_state.h"
 
 namespace {
 
@@ -182,14 +181,5 @@ int InstallDriverSet(CSetupReport &report) {
                     RecordPagingSettings(marker) ? StepDone : StepRefused);
     RegCloseKey(marker);
     report.Success(InstallSucceeded);
-    report.Restart();
     return SetupSucceeded;
-}
-
-void CSetupDlg::RunInstall() {
-    GetDlgItem(IDC_IDE)->ShowWindow(SW_HIDE);
-    GetDlgItem(IDC_SCSI)->ShowWindow(SW_HIDE);
-    GetDlgItem(IDC_PROGRESS)->ShowWindow(SW_SHOW);
-    CDialogReport report(*this, m_progress);
-    InstallDriverSet(report);
 }

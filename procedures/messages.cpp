@@ -1,7 +1,6 @@
 #include "procedures/messages.h"
 
 #include "actions/paths.h"
-#include "framework/afxwin.h"
 #include "platform/platform.h"
 #include "probe/probes.h"
 
@@ -24,5 +23,3 @@ const char *RefusalFor(int versionCode) {
     default: return UnknownVersionRefused;
     }
 }
-
-void ShowError(CWnd &owner, const char *text) { owner.MessageBox(text, ErrorCaption, MB_OK | MB_ICONHAND); }

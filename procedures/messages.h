@@ -29,9 +29,4 @@ const char *NamingPath(const char *prefix, const char *path);
 // The refusal for a version code that no branch takes.
 const char *RefusalFor(int versionCode);
 
-class CWnd;
-
-// A failure, in a box owned by the dialog, with the stop icon.
-void ShowError(CWnd &owner, const char *text);
-
 #endif

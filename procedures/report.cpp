@@ -1,8 +1,6 @@
 #include "procedures/report.h"
 
-#include "actions/restart.h"
-#include "framework/afxwin.h"
-#include "procedures/messages.h"
+#include "platform/platform.h"
 
 const char StepDone[] = "done";
 const char StepKept[] = "already there and kept";
@@ -30,11 +28,3 @@ const char *FileResult(int succeeded) {
     default: return StepRefused;
     }
 }
-
-void CDialogReport::Progress(int position) { m_progress.SetPos(position); }
-
-void CDialogReport::Failure(const char *text) { ShowError(m_owner, text); }
-
-void CDialogReport::Success(const char *text) { m_owner.MessageBox(text, SuccessCaption, MB_OK | MB_ICONQUESTION); }
-
-void CDialogReport::Restart() { RestartSystem(); }

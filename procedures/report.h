@@ -4,9 +4,6 @@
 #ifndef SETUP_PROCEDURES_REPORT_H
 #define SETUP_PROCEDURES_REPORT_H
 
-class CWnd;
-class CProgressCtrl;
-
 class CSetupReport {
 public:
     virtual void Progress(int position) = 0;
@@ -16,29 +13,12 @@ public:
     // The texts of the dialog's boxes: a failure or refusal, and the success.
     virtual void Failure(const char *text) = 0;
     virtual void Success(const char *text) = 0;
-    // Called once, after Success.
-    virtual void Restart() = 0;
 
 protected:
     ~CSetupReport() = default;
 };
 
-// The dialog's way: progress bar, boxes owned by the dialog, and the restart.
-class CDialogReport : public CSetupReport {
-public:
-    CDialogReport(CWnd &owner, CProgressCtrl &progress) : m_owner(owner), m_progress(progress) {}
-    void Progress(int position) override;
-    void Step(const char *, const char *, const char *, const char *) override {}
-    void Failure(const char *text) override;
-    void Success(const char *text) override;
-    void Restart() override;
-
-private:
-    CWnd &m_owner;
-    CProgressCtrl &m_progress;
-};
-
-// How a sequence ended.
+// How a sequence ended. After a success the caller restarts the machine, unless told not to.
 enum { SetupSucceeded, SetupStepFailed, SetupRefused, SetupEndedSilently };
 
 // The sequences themselves, for the Windows family in WindowsVersionCode.

@@ -1,4 +1,4 @@
-#include "app/run_state.h"
+#include "procedures/run_state.h"
 
 int WindowsVersionCode = 0;
 int HddInterface = InterfaceNone;

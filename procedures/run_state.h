@@ -1,7 +1,7 @@
 // What one run of the program knows, shared by the dialog and the procedures. Kept for the
 // process only; nothing of it is stored.
-#ifndef SETUP_APP_RUN_STATE_H
-#define SETUP_APP_RUN_STATE_H
+#ifndef SETUP_PROCEDURES_RUN_STATE_H
+#define SETUP_PROCEDURES_RUN_STATE_H
 
 enum { InterfaceNone = 0, InterfaceIde = 1, InterfaceScsi = 2 };
 

@@ -1,15 +1,13 @@
 // The uninstall sequence behind "Uninstall" and /uninstall: everything the install placed for
-// the detected Windows family goes, then the installed marker, the success message and the
-// restart.
+// the detected Windows family goes, then the installed marker and the success message.
 #include "actions/paths.h"
 #include "actions/registry_entries.h"
 #include "actions/system_files.h"
-#include "app/run_state.h"
-#include "app/setup_dlg.h"
 #include "platform/platform.h"
 #include "probe/probes.h"
 #include "procedures/messages.h"
 #include "procedures/report.h"
+#include "procedures/run_state.h"
 
 namespace {
 
@@ -147,11 +145,5 @@ int UninstallDriverSet(CSetupReport &report) {
         return SetupStepFailed;
     }
     report.Success(UninstallSucceeded);
-    report.Restart();
     return SetupSucceeded;
-}
-
-void CSetupDlg::RunUninstall() {
-    CDialogReport report(*this, m_progress);
-    UninstallDriverSet(report);
 }

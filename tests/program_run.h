@@ -6,9 +6,9 @@
 #include <functional>
 
 #include "actions/paths.h"
-#include "app/run_state.h"
 #include "framework/afxwin.h"
 #include "probe/probes.h"
+#include "procedures/run_state.h"
 #include "winsim/machine.h"
 
 // Everything a run leaves behind in the program's globals, path buffers included.
