@@ -1,6 +1,6 @@
 #include "actions/paths.h"
 
-#include "platform/platform.h"
+#include "platform/buffered_file.h"
 
 const char ToolFolder[] = "c:\\ltdrv";
 
@@ -56,11 +56,10 @@ int LoadProgramsFolder() {
 
 int CopyIfPresent() {
     // Opened without any sharing restriction, so the copy below can read it too.
-    FILE *source = _fsopen(SourcePath, "r", _SH_DENYNO);
-    if (!source) return 0;
+    CFileReader source;
+    if (!source.Open(SourcePath)) return 0;
     int copy = CopyDone;
     if (!CopyFileA(SourcePath, DestinationPath, TRUE))
         copy = GetLastError() == ERROR_FILE_EXISTS ? CopyKept : CopyRefused;
-    fclose(source);
     return copy;
 }

@@ -1,6 +1,7 @@
 #include "actions/system_files.h"
 
 #include "actions/paths.h"
+#include "platform/buffered_file.h"
 
 namespace {
 
@@ -29,22 +30,18 @@ const char SwapFileMovedValue[] = "SwapFileMoved";
 // text ends at the first 0x1A. The file itself is opened in binary, so that what follows that
 // mark can still be carried over.
 struct TextReader {
-    FILE *file;
+    CFileReader file;
     bool atEndMark;
 };
 
 int NextChar(TextReader &reader) {
-    if (reader.atEndMark) return EOF;
-    int c = getc(reader.file);
+    if (reader.atEndMark) return CFileReader::End;
+    int c = reader.file.Get();
     if (c == EndMark) {
         reader.atEndMark = true;
-        return EOF;
+        return CFileReader::End;
     }
-    if (c == '\r') {
-        int next = getc(reader.file);
-        if (next == '\n') return next;
-        if (next != EOF) ungetc(next, reader.file);
-    }
+    if (c == '\r' && reader.file.Peek() == '\n') return reader.file.Get();
     return c;
 }
 
@@ -54,26 +51,26 @@ size_t ReadPiece(TextReader &reader, char (&piece)[PathBufferSize]) {
     size_t length = 0;
     while (length < PathBufferSize - 2) {
         int c = NextChar(reader);
-        if (c == EOF) break;
+        if (c == CFileReader::End) break;
         piece[length++] = static_cast<char>(c);
         if (c == '\n') break;
     }
     return length;
 }
 
-// Writes a piece with CR LF line ends; nowhere without a stream. Write errors show in the
-// stream's error state.
-void WritePiece(FILE *file, const char *piece, size_t length) {
-    for (size_t i = 0; file && i < length; ++i) {
-        if (piece[i] == '\n') putc('\r', file);
-        putc(piece[i], file);
+// Writes a piece with CR LF line ends; nowhere without an open file. Write errors show when
+// the file is closed.
+void WritePiece(CFileWriter &file, const char *piece, size_t length) {
+    for (size_t i = 0; i < length; ++i) {
+        if (piece[i] == '\n') file.Put('\r');
+        file.Put(piece[i]);
     }
 }
 
 // Copies CONFIG.SYS into the work file, if there is one, leaving out every loader line when
 // `removing`. Returns whether a loader line was read. DOS reads nothing after an end mark, so from there
 // the bytes go over as they are, unexamined; only a lone mark that ends the file is dropped.
-bool CopyLines(TextReader &config, FILE *work, bool removing) {
+bool CopyLines(TextReader &config, CFileWriter &work, bool removing) {
     bool loaderSeen = false, lineStart = true, dropping = false;
     char piece[PathBufferSize];
     for (size_t length; (length = ReadPiece(config, piece)) > 0;) {
@@ -84,9 +81,9 @@ bool CopyLines(TextReader &config, FILE *work, bool removing) {
         loaderSeen = loaderSeen || dropping;
         if (!(removing && dropping)) WritePiece(work, piece, length);
     }
-    int c = work && config.atEndMark ? getc(config.file) : EOF;
-    if (c != EOF) putc(EndMark, work);
-    for (; c != EOF; c = getc(config.file)) putc(c, work);
+    int c = work.IsOpen() && config.atEndMark ? config.file.Get() : CFileReader::End;
+    if (c != CFileReader::End) work.Put(EndMark);
+    for (; c != CFileReader::End; c = config.file.Get()) work.Put(static_cast<char>(c));
     return loaderSeen;
 }
 
@@ -115,21 +112,21 @@ bool ReplaceWithWorkFile(const char *path, bool exists, DWORD attributes) {
 bool RewriteConfigSys(const char *path, bool adding, bool &loaderSeen) {
     DWORD attributes = GetFileAttributesA(path);
     bool exists = attributes != INVALID_FILE_ATTRIBUTES;
-    TextReader config = {exists ? _fsopen(path, "rb", _SH_DENYNO) : nullptr, false};
-    if (exists && !config.file) return false;
+    TextReader config = {{}, false};
+    if (exists && !config.file.Open(path)) return false;
     // Without a work file CONFIG.SYS is still read, to learn whether it holds the line.
-    FILE *work = _fsopen(WorkFile, "wb", _SH_DENYNO);
+    CFileWriter work;
+    work.Create(WorkFile);
     if (adding) WritePiece(work, LoaderLine, sizeof LoaderLine - 1);
     bool readWhole = true;
     loaderSeen = false;
-    if (config.file) {
+    if (config.file.IsOpen()) {
         loaderSeen = CopyLines(config, work, !adding);
-        readWhole = !ferror(config.file);
-        fclose(config.file);
+        readWhole = !config.file.Failed();
+        config.file.Close();
     }
-    if (!work) return false;
-    bool written = !ferror(work);
-    written = fclose(work) == 0 && written && readWhole;
+    if (!work.IsOpen()) return false;
+    bool written = work.Close() && readWhole;
     // A read-only CONFIG.SYS was protected on purpose: it is not rewritten.
     bool protectedFile = exists && (attributes & FILE_ATTRIBUTE_READONLY);
     if (written && !protectedFile && ReplaceWithWorkFile(path, exists, attributes)) return true;

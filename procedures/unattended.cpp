@@ -5,7 +5,7 @@
 #include "actions/restart.h"
 #include "app/run_state.h"
 #include "app/setup_app.h"
-#include "platform/platform.h"
+#include "platform/buffered_file.h"
 #include "probe/probes.h"
 #include "procedures/messages.h"
 #include "procedures/report.h"
@@ -17,10 +17,7 @@ namespace {
 class CLogReport : public CSetupReport {
 public:
     CLogReport(const char *path, bool noRestart) : m_noRestart(noRestart) {
-        m_file = path ? _fsopen(path, "ab", _SH_DENYWR) : nullptr;
-    }
-    ~CLogReport() {
-        if (m_file) fclose(m_file);
+        if (path) m_file.Append(path);
     }
     CLogReport(const CLogReport &) = delete;
     CLogReport &operator=(const CLogReport &) = delete;
@@ -35,12 +32,10 @@ public:
         Text(line);
         Text("\r\n");
         // Written through at once: a restart may follow.
-        if (m_file) fflush(m_file);
+        m_file.Flush();
     }
     // Text of any length, as it is.
-    void Text(const char *text) {
-        if (m_file) fputs(text, m_file);
-    }
+    void Text(const char *text) { m_file.Write(text); }
     void Progress(int) override {}
     void Step(const char *what, const char *target, const char *from, const char *result) override {
         if (from)
@@ -60,7 +55,7 @@ public:
     }
 
 private:
-    FILE *m_file;
+    CFileWriter m_file;
     bool m_noRestart;
 };
 
