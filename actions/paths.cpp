@@ -10,7 +10,7 @@ char SystemDirectory[PathBufferSize];
 char ProgramsFolder[PathBufferSize];
 
 int SetPath(char (&buffer)[PathBufferSize], const char *path) {
-    size_t length = strlen(path);
+    size_t length = lstrlenA(path);
     if (length >= PathBufferSize) {
         buffer[0] = '\0';
         return 0;
@@ -20,8 +20,8 @@ int SetPath(char (&buffer)[PathBufferSize], const char *path) {
 }
 
 int AppendToPath(char (&buffer)[PathBufferSize], const char *suffix) {
-    size_t length = strlen(buffer);
-    size_t extra = strlen(suffix);
+    size_t length = lstrlenA(buffer);
+    size_t extra = lstrlenA(suffix);
     if (length == 0 || length + extra >= PathBufferSize) return 0;
     memcpy(buffer + length, suffix, extra + 1);
     return 1;

@@ -86,7 +86,7 @@ int WriteScvxdKey() {
     char file[sizeof ScvxdFile];
     memcpy(file, ScvxdFile, sizeof ScvxdFile);
     written &= RegSetValueExA(key, "StaticVxD", 0, REG_SZ, reinterpret_cast<const BYTE *>(file),
-                              static_cast<DWORD>(strlen(file) + 1)) == ERROR_SUCCESS;
+                              static_cast<DWORD>(lstrlenA(file) + 1)) == ERROR_SUCCESS;
     RegCloseKey(key);
     return written;
 }

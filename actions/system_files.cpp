@@ -148,7 +148,7 @@ void RememberPagingSettings() {
     DWORD length = GetPrivateProfileStringA(PagingSection, nullptr, "", names, sizeof names, ProfileFile);
     for (int i = 0; i < 2; ++i) {
         PreviousPresent[i] = false;
-        for (DWORD at = 0; at < length; at += static_cast<DWORD>(strlen(names + at)) + 1)
+        for (DWORD at = 0; at < length; at += static_cast<DWORD>(lstrlenA(names + at)) + 1)
             PreviousPresent[i] = PreviousPresent[i] || lstrcmpiA(names + at, PagingKeys[i]) == 0;
         GetPrivateProfileStringA(PagingSection, PagingKeys[i], "", PreviousValues[i], PathBufferSize, ProfileFile);
     }
@@ -179,7 +179,7 @@ int MovePagingToDriveD() {
     DWORD length = GetLogicalDriveStringsA(sizeof drives, drives);
     if (length == 0 || length >= sizeof drives) return PagingNotMoved;
     bool found = false;
-    for (const char *drive = drives; *drive; drive += strlen(drive) + 1)
+    for (const char *drive = drives; *drive; drive += lstrlenA(drive) + 1)
         if ((drive[0] == 'd' || drive[0] == 'D') && drive[1] == ':') found = true;
     if (!found || GetDriveTypeA(DriveD) != DRIVE_FIXED) return PagingNotMoved;
     DWORD sectorsPerCluster, bytesPerSector, freeClusters, totalClusters;
@@ -210,7 +210,7 @@ int RecordPagingSettings(HKEY marker) {
         if (PagingMoved && PreviousPresent[i])
             written &=
                 RegSetValueExA(marker, PagingKeys[i], 0, REG_SZ, reinterpret_cast<const BYTE *>(PreviousValues[i]),
-                               static_cast<DWORD>(strlen(PreviousValues[i]) + 1)) == ERROR_SUCCESS;
+                               static_cast<DWORD>(lstrlenA(PreviousValues[i]) + 1)) == ERROR_SUCCESS;
     return written;
 }
 
