@@ -108,7 +108,8 @@ bool ReplaceWithWorkFile(const char *path, bool exists, DWORD attributes) {
 // Writes CONFIG.SYS at `path` anew through the work file: with the loader line on top when
 // adding, without any loader line when removing. True when the new contents are in place;
 // otherwise CONFIG.SYS is as it was and no work file is left. `loaderSeen` tells whether
-// CONFIG.SYS holds a loader line; it stays as the caller set it when the file cannot be read.
+// CONFIG.SYS holds a loader line; it stays as the caller set it when the file cannot be read to
+// its end and showed none before it failed.
 bool RewriteConfigSys(const char *path, bool adding, bool &loaderSeen) {
     DWORD attributes = GetFileAttributesA(path);
     bool exists = attributes != INVALID_FILE_ATTRIBUTES;
@@ -118,13 +119,14 @@ bool RewriteConfigSys(const char *path, bool adding, bool &loaderSeen) {
     CFileWriter work;
     work.Create(WorkFile);
     if (adding) WritePiece(work, LoaderLine, sizeof LoaderLine - 1);
-    bool readWhole = true;
-    loaderSeen = false;
+    bool readWhole = true, seen = false;
     if (config.file.IsOpen()) {
-        loaderSeen = CopyLines(config, work, !adding);
+        seen = CopyLines(config, work, !adding);
         readWhole = !config.file.Failed();
         config.file.Close();
     }
+    // The part that could not be read may hold the line.
+    if (readWhole || seen) loaderSeen = seen;
     if (!work.IsOpen()) return false;
     bool written = work.Close() && readWhole;
     // A read-only CONFIG.SYS was protected on purpose: it is not rewritten.

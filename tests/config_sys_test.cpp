@@ -5,6 +5,7 @@
 
 #include "actions/paths.h"
 #include "actions/system_files.h"
+#include "platform/buffered_file.h"
 #include "winsim/machine.h"
 
 namespace {
@@ -60,6 +61,18 @@ TEST_F(ConfigSys, LinesAroundThePieceSizeAreJudgedFromTheirStart) {
     SetConfig(exact + "\n" + Loader + over + Prefix + "e\r\n" + over + "\n" + Prefix + "\n");
     RemoveConfigSysLine();
     EXPECT_EQ(Config(), exact + "\r\n" + over + Prefix + "e\r\n" + over + "\r\n");
+}
+
+// A read that fails part-way, after whole buffers went through: nothing is rewritten, and a
+// loader line beyond the damage may still be there.
+TEST_F(ConfigSys, AReadThatFailsPartWayLeavesTheFileAsItWas) {
+    const std::string before = std::string(FileBufferSize + 100, 'x') + "\r\n" + Loader;
+    SetConfig(before);
+    machine.FailReadAt("C:\\CONFIG.SYS", FileBufferSize + 10);
+    EXPECT_EQ(AddConfigSysLine(), 0);
+    EXPECT_EQ(RemoveConfigSysLine(), 0);
+    EXPECT_EQ(Config(), before);
+    EXPECT_FALSE(machine.FileExists("C:\\CONFIG.SSS"));
 }
 
 TEST_F(ConfigSys, RemovalTakesEveryLineThatStartsWithThePrefixAndNoOther) {
