@@ -129,6 +129,7 @@ TEST(Unattended, EndsWithWindowsInstallerCodesAndNoWindow) {
         EXPECT_TRUE(m.CallsNamed("DialogBoxParamA").empty());
         EXPECT_EQ(m.DialogWindow(), nullptr);
         EXPECT_TRUE(m.messageBoxes.empty());
+        EXPECT_EQ(m.OpenFileHandles(), 0);
         if (c.logged) {
             std::string log = m.ReadFile("C:\\setup.log"), end = c.logged;
             EXPECT_EQ(log.substr(log.size() - std::min(log.size(), end.size())), end);
@@ -137,6 +138,27 @@ TEST(Unattended, EndsWithWindowsInstallerCodesAndNoWindow) {
             EXPECT_EQ(installedBefore, c.installed);
             EXPECT_FALSE(m.DirectoryExists("C:\\ltdrv")) << "nothing done";
         }
+    }
+}
+
+// The log is written while others may read it; one that another program holds otherwise is
+// done without, and the run is the same.
+TEST(Unattended, TheLogIsSharedWithReadersOnly) {
+    const DWORD readers = FILE_SHARE_READ, all = FILE_SHARE_READ | FILE_SHARE_WRITE;
+    for (auto [access, share, logged] : {std::tuple<DWORD, DWORD, bool>{GENERIC_READ, all, true},
+                                         {GENERIC_READ, readers, false},
+                                         {GENERIC_WRITE, all, false}}) {
+        SCOPED_TRACE(std::to_string(access) + " " + std::to_string(share));
+        winsim::Machine m;
+        InsertMedium(m);
+        m.WriteFile("C:\\setup.log", "before\r\n");
+        HANDLE other = CreateFileA("C:\\setup.log", access, share, nullptr, OPEN_EXISTING, 0, nullptr);
+        EXPECT_EQ(RunWith(m, "/install IDE /norestart /log C:\\setup.log"), ExitRestartNeeded);
+        CloseHandle(other);
+        EXPECT_EQ(m.OpenFileHandles(), 0);
+        std::string log = m.ReadFile("C:\\setup.log"), end = "Exit code: 3010\r\n\r\n";
+        EXPECT_EQ(log.rfind("before\r\nSetup started ", 0) == 0, logged);
+        EXPECT_EQ(log.size() > end.size() && log.compare(log.size() - end.size(), end.size(), end) == 0, logged);
     }
 }
 
