@@ -27,7 +27,7 @@ const ULONGLONG PagingFileKilobytes = 307200;
 const char SwapFileMovedValue[] = "SwapFileMoved";
 
 // CONFIG.SYS read as DOS and the C runtime's text mode read it: CR LF is one line end, and the
-// text ends at the first 0x1A. The file itself is opened in binary, so that what follows that
+// text ends at the first 0x1A. The file itself is read byte for byte, so that what follows that
 // mark can still be carried over.
 struct TextReader {
     CFileReader file;
