@@ -1,6 +1,6 @@
 #include "actions/paths.h"
 
-#include "platform/platform.h"
+#include "platform/buffered_file.h"
 
 const char ToolFolder[] = "c:\\ltdrv";
 
@@ -10,7 +10,7 @@ char SystemDirectory[PathBufferSize];
 char ProgramsFolder[PathBufferSize];
 
 int SetPath(char (&buffer)[PathBufferSize], const char *path) {
-    size_t length = strlen(path);
+    size_t length = lstrlenA(path);
     if (length >= PathBufferSize) {
         buffer[0] = '\0';
         return 0;
@@ -20,8 +20,8 @@ int SetPath(char (&buffer)[PathBufferSize], const char *path) {
 }
 
 int AppendToPath(char (&buffer)[PathBufferSize], const char *suffix) {
-    size_t length = strlen(buffer);
-    size_t extra = strlen(suffix);
+    size_t length = lstrlenA(buffer);
+    size_t extra = lstrlenA(suffix);
     if (length == 0 || length + extra >= PathBufferSize) return 0;
     memcpy(buffer + length, suffix, extra + 1);
     return 1;
@@ -56,11 +56,10 @@ int LoadProgramsFolder() {
 
 int CopyIfPresent() {
     // Opened without any sharing restriction, so the copy below can read it too.
-    FILE *source = _fsopen(SourcePath, "r", _SH_DENYNO);
-    if (!source) return 0;
+    CFileReader source;
+    if (!source.Open(SourcePath)) return 0;
     int copy = CopyDone;
     if (!CopyFileA(SourcePath, DestinationPath, TRUE))
         copy = GetLastError() == ERROR_FILE_EXISTS ? CopyKept : CopyRefused;
-    fclose(source);
     return copy;
 }

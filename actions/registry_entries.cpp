@@ -5,6 +5,11 @@
 const char ZivServiceKey[] = "SYSTEM\\CurrentControlSet\\Services\\ZIV";
 const char ScvxdEntryKey[] = "System\\CurrentControlSet\\Services\\VxD\\SCVXD";
 
+bool SetDword(HKEY key, const char *name, DWORD value) {
+    return RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&value), sizeof value) ==
+           ERROR_SUCCESS;
+}
+
 namespace {
 
 const char ServicesKey[] = "SYSTEM\\CurrentControlSet\\Services";
@@ -16,11 +21,6 @@ const char ScvxdFile[] = "Scsidrv.vxd";
 const DWORD ServiceErrorNormal = 1;
 const DWORD ServiceKernelDriver = 1;
 const DWORD ServiceBootStart = 0;
-
-bool SetDword(HKEY key, const char *name, DWORD value) {
-    return RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&value), sizeof value) ==
-           ERROR_SUCCESS;
-}
 
 // Deletes every subkey of `key`, depth first. A subkey that stays is stepped over.
 void DeleteSubkeys(HKEY key) {
@@ -86,7 +86,7 @@ int WriteScvxdKey() {
     char file[sizeof ScvxdFile];
     memcpy(file, ScvxdFile, sizeof ScvxdFile);
     written &= RegSetValueExA(key, "StaticVxD", 0, REG_SZ, reinterpret_cast<const BYTE *>(file),
-                              static_cast<DWORD>(strlen(file) + 1)) == ERROR_SUCCESS;
+                              static_cast<DWORD>(lstrlenA(file) + 1)) == ERROR_SUCCESS;
     RegCloseKey(key);
     return written;
 }

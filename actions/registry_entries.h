@@ -4,9 +4,14 @@
 #ifndef SETUP_ACTIONS_REGISTRY_ENTRIES_H
 #define SETUP_ACTIONS_REGISTRY_ENTRIES_H
 
+#include "platform/platform.h"
+
 // The two entries' keys under HKEY_LOCAL_MACHINE.
 extern const char ZivServiceKey[];
 extern const char ScvxdEntryKey[];
+
+// A REG_DWORD value; true when it was written.
+bool SetDword(HKEY key, const char *name, DWORD value);
 
 int WriteZivService();
 int WriteScvxdKey();

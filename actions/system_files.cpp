@@ -2,6 +2,7 @@
 
 #include "actions/paths.h"
 #include "actions/registry_entries.h"
+#include "platform/buffered_file.h"
 
 const char SwapFileRecordKey[] = "system\\Restore Card Swap File";
 
@@ -30,25 +31,21 @@ const char SwapFileMovedValue[] = "SwapFileMoved";
 const char AbsentSetting[] = "\n";
 
 // CONFIG.SYS read as DOS and the C runtime's text mode read it: CR LF is one line end, and the
-// text ends at the first 0x1A. The file itself is opened in binary, so that what follows that
+// text ends at the first 0x1A. The file itself is read byte for byte, so that what follows that
 // mark can still be carried over.
 struct TextReader {
-    FILE *file;
+    CFileReader file;
     bool atEndMark;
 };
 
 int NextChar(TextReader &reader) {
-    if (reader.atEndMark) return EOF;
-    int c = getc(reader.file);
+    if (reader.atEndMark) return CFileReader::End;
+    int c = reader.file.Get();
     if (c == EndMark) {
         reader.atEndMark = true;
-        return EOF;
+        return CFileReader::End;
     }
-    if (c == '\r') {
-        int next = getc(reader.file);
-        if (next == '\n') return next;
-        if (next != EOF) ungetc(next, reader.file);
-    }
+    if (c == '\r' && reader.file.Peek() == '\n') return reader.file.Get();
     return c;
 }
 
@@ -58,26 +55,26 @@ size_t ReadPiece(TextReader &reader, char (&piece)[PathBufferSize]) {
     size_t length = 0;
     while (length < PathBufferSize - 2) {
         int c = NextChar(reader);
-        if (c == EOF) break;
+        if (c == CFileReader::End) break;
         piece[length++] = static_cast<char>(c);
         if (c == '\n') break;
     }
     return length;
 }
 
-// Writes a piece with CR LF line ends; nowhere without a stream. Write errors show in the
-// stream's error state.
-void WritePiece(FILE *file, const char *piece, size_t length) {
-    for (size_t i = 0; file && i < length; ++i) {
-        if (piece[i] == '\n') putc('\r', file);
-        putc(piece[i], file);
+// Writes a piece with CR LF line ends; nowhere without an open file. Write errors show when
+// the file is closed.
+void WritePiece(CFileWriter &file, const char *piece, size_t length) {
+    for (size_t i = 0; i < length; ++i) {
+        if (piece[i] == '\n') file.Put('\r');
+        file.Put(piece[i]);
     }
 }
 
 // Copies CONFIG.SYS into the work file, if there is one, leaving out every loader line when
 // `removing`. Returns whether a loader line was read. DOS reads nothing after an end mark, so from there
 // the bytes go over as they are, unexamined; only a lone mark that ends the file is dropped.
-bool CopyLines(TextReader &config, FILE *work, bool removing) {
+bool CopyLines(TextReader &config, CFileWriter &work, bool removing) {
     bool loaderSeen = false, lineStart = true, dropping = false;
     char piece[PathBufferSize];
     for (size_t length; (length = ReadPiece(config, piece)) > 0;) {
@@ -88,9 +85,9 @@ bool CopyLines(TextReader &config, FILE *work, bool removing) {
         loaderSeen = loaderSeen || dropping;
         if (!(removing && dropping)) WritePiece(work, piece, length);
     }
-    int c = work && config.atEndMark ? getc(config.file) : EOF;
-    if (c != EOF) putc(EndMark, work);
-    for (; c != EOF; c = getc(config.file)) putc(c, work);
+    int c = work.IsOpen() && config.atEndMark ? config.file.Get() : CFileReader::End;
+    if (c != CFileReader::End) work.Put(EndMark);
+    for (; c != CFileReader::End; c = config.file.Get()) work.Put(static_cast<char>(c));
     return loaderSeen;
 }
 
@@ -125,26 +122,28 @@ bool BringBackSetAside(const char *path) {
 // Writes CONFIG.SYS at `path` anew through the work file: with the loader line on top when
 // adding, without any loader line when removing. True when the new contents are in place;
 // otherwise CONFIG.SYS is as it was and no work file is left. `loaderSeen` tells whether
-// CONFIG.SYS holds a loader line; it stays as the caller set it when the file cannot be read.
+// CONFIG.SYS holds a loader line; it stays as the caller set it when the file cannot be read to
+// its end and showed none before it failed.
 bool RewriteConfigSys(const char *path, bool adding, bool &loaderSeen) {
     if (!BringBackSetAside(path)) return false;
     DWORD attributes = GetFileAttributesA(path);
     bool exists = attributes != INVALID_FILE_ATTRIBUTES;
-    TextReader config = {exists ? _fsopen(path, "rb", _SH_DENYNO) : nullptr, false};
-    if (exists && !config.file) return false;
+    TextReader config = {{}, false};
+    if (exists && !config.file.Open(path)) return false;
     // Without a work file CONFIG.SYS is still read, to learn whether it holds the line.
-    FILE *work = _fsopen(WorkFile, "wb", _SH_DENYNO);
+    CFileWriter work;
+    work.Create(WorkFile);
     if (adding) WritePiece(work, LoaderLine, sizeof LoaderLine - 1);
-    bool readWhole = true;
-    loaderSeen = false;
-    if (config.file) {
-        loaderSeen = CopyLines(config, work, !adding);
-        readWhole = !ferror(config.file);
-        fclose(config.file);
+    bool readWhole = true, seen = false;
+    if (config.file.IsOpen()) {
+        seen = CopyLines(config, work, !adding);
+        readWhole = !config.file.Failed();
+        config.file.Close();
     }
-    if (!work) return false;
-    bool written = !ferror(work);
-    written = fclose(work) == 0 && written && readWhole;
+    // The part that could not be read may hold the line.
+    if (readWhole || seen) loaderSeen = seen;
+    if (!work.IsOpen()) return false;
+    bool written = work.Close() && readWhole;
     // A read-only CONFIG.SYS was protected on purpose: it is not rewritten.
     bool protectedFile = exists && (attributes & FILE_ATTRIBUTE_READONLY);
     if (written && !protectedFile && ReplaceWithWorkFile(path, exists, attributes)) return true;
@@ -156,14 +155,9 @@ bool WritePagingSetting(const char *key, const char *value) {
     return WritePrivateProfileStringA(PagingSection, key, value, ProfileFile);
 }
 
-bool SetDword(HKEY key, const char *name, DWORD value) {
-    return RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&value), sizeof value) ==
-           ERROR_SUCCESS;
-}
-
 bool SetString(HKEY key, const char *name, const char *value) {
     return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(value),
-                          static_cast<DWORD>(strlen(value) + 1)) == ERROR_SUCCESS;
+                          static_cast<DWORD>(lstrlenA(value) + 1)) == ERROR_SUCCESS;
 }
 
 // Whether `key` says that the swap file was moved; such a record holds the machine's own
@@ -267,7 +261,7 @@ int MovePagingToDriveD() {
     DWORD length = GetLogicalDriveStringsA(sizeof drives, drives);
     if (length == 0 || length >= sizeof drives) return PagingNotMoved;
     bool found = false;
-    for (const char *drive = drives; *drive; drive += strlen(drive) + 1)
+    for (const char *drive = drives; *drive; drive += lstrlenA(drive) + 1)
         if ((drive[0] == 'd' || drive[0] == 'D') && drive[1] == ':') found = true;
     if (!found || GetDriveTypeA(DriveD) != DRIVE_FIXED) return PagingNotMoved;
     DWORD sectorsPerCluster, bytesPerSector, freeClusters, totalClusters;
@@ -277,11 +271,10 @@ int MovePagingToDriveD() {
     if (freeKilobytes <= PagingFileKilobytes) return PagingNotMoved;
     // The record comes before the first change. One made by an earlier attempt holds what the
     // machine had before the program touched it, and is kept.
-    HKEY record = OpenEarlyRecord();
-    bool recorded = HoldsMovedRecord(record);
-    if (!record && RegCreateKeyA(HKEY_LOCAL_MACHINE, SwapFileRecordKey, &record) != ERROR_SUCCESS) record = nullptr;
-    if (!recorded && record) recorded = RecordCurrentSettings(record);
-    if (record) RegCloseKey(record);
+    HKEY record;
+    if (RegCreateKeyA(HKEY_LOCAL_MACHINE, SwapFileRecordKey, &record) != ERROR_SUCCESS) return 0;
+    bool recorded = HoldsMovedRecord(record) || RecordCurrentSettings(record);
+    RegCloseKey(record);
     // Without a record the uninstall could not give the settings back.
     if (!recorded) return 0;
     bool written = true;
@@ -296,12 +289,9 @@ void ClearPagingSettings() {
 int RecordPagingSettings(HKEY marker) {
     // A marker that holds a record already is from an earlier run of this process, whose restart
     // did not take place: that run saw the settings before they were moved.
-    if (HoldsMovedRecord(marker)) {
-        DeleteOwnKey(SwapFileRecordKey);
-        return 1;
-    }
     HKEY early = OpenEarlyRecord();
-    bool written = HoldsMovedRecord(early) ? CopyRecord(early, marker) : SetDword(marker, SwapFileMovedValue, 0);
+    bool written = HoldsMovedRecord(marker) ||
+                   (HoldsMovedRecord(early) ? CopyRecord(early, marker) : SetDword(marker, SwapFileMovedValue, 0));
     if (early) RegCloseKey(early);
     // Where it could not be copied, the early record stays for the uninstall to read.
     if (written) DeleteOwnKey(SwapFileRecordKey);

@@ -3,13 +3,14 @@
 #include "platform/platform.h"
 #include "procedures/run_state.h"
 
+// CR LF line ends, as both a message box and the log want them.
 const char Usage[] =
-    "Setup.exe /install IDE|SCSI [/norestart] [/log FILE]\n"
-    "Setup.exe /uninstall [/norestart] [/log FILE]\n\n"
-    "/install: installs the card's drivers without asking; IDE or SCSI is the hard-disk interface.\n"
-    "/uninstall: removes them.\n"
-    "/norestart: Windows is not restarted at the end.\n"
-    "/log FILE: a record of the run is added to FILE.\n\n"
+    "Setup.exe /install IDE|SCSI [/norestart] [/log FILE]\r\n"
+    "Setup.exe /uninstall [/norestart] [/log FILE]\r\n\r\n"
+    "/install: installs the card's drivers without asking; IDE or SCSI is the hard-disk interface.\r\n"
+    "/uninstall: removes them.\r\n"
+    "/norestart: Windows is not restarted at the end.\r\n"
+    "/log FILE: a record of the run is added to FILE.\r\n\r\n"
     "Without switches Setup opens its dialog.";
 
 namespace {

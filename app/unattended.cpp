@@ -4,7 +4,7 @@
 
 #include "actions/restart.h"
 #include "app/setup_app.h"
-#include "platform/platform.h"
+#include "platform/buffered_file.h"
 #include "probe/probes.h"
 #include "procedures/messages.h"
 #include "procedures/report.h"
@@ -17,9 +17,8 @@ namespace {
 // written is done without: the run goes on as it would.
 class CLogReport : public CSetupReport {
 public:
-    explicit CLogReport(const char *path) { m_file = path ? _fsopen(path, "ab", _SH_DENYWR) : nullptr; }
-    ~CLogReport() {
-        if (m_file) fclose(m_file);
+    explicit CLogReport(const char *path) {
+        if (path) m_file.Append(path);
     }
     CLogReport(const CLogReport &) = delete;
     CLogReport &operator=(const CLogReport &) = delete;
@@ -34,27 +33,10 @@ public:
         Text(line);
         Text("\r\n");
         // Written through at once: a restart may follow.
-        if (m_file) fflush(m_file);
-    }
-    // Text whose lines end in a bare line end, each line ended as the log's are.
-    void Lines(const char *text) {
-        char line[1024];
-        size_t length = 0;
-        for (;; ++text) {
-            if (*text == '\n' || !*text) {
-                line[length] = '\0';
-                Line("%s", line);
-                length = 0;
-                if (!*text) return;
-            } else if (length + 1 < sizeof line) {
-                line[length++] = *text;
-            }
-        }
+        m_file.Flush();
     }
     // Text of any length, as it is.
-    void Text(const char *text) {
-        if (m_file) fputs(text, m_file);
-    }
+    void Text(const char *text) { m_file.Write(text); }
     void Progress(int) override {}
     void Step(const char *what, const char *target, const char *from, const char *result) override {
         if (from)
@@ -66,7 +48,7 @@ public:
     void Success(const char *text) override { Line("%s: %s", SuccessCaption, text); }
 
 private:
-    FILE *m_file;
+    CFileWriter m_file;
 };
 
 // The restart after a success, unless /norestart; the exit code says whether one is still needed.
@@ -97,7 +79,8 @@ int CSetupApp::RunUnattended(const SetupCommand &command) {
     // Nobody is there to read a box: the usage goes to the log.
     if (command.action == CommandBad || logRefused) {
         log.Line("Nothing done: the arguments are not understood");
-        log.Lines(Usage);
+        log.Text(Usage);
+        log.Line("");
         log.Line("Exit code: %d", ExitBadArguments);
         log.Line("");
         return ExitBadArguments;

@@ -7,25 +7,40 @@
 
 namespace {
 
-std::string ReadAll(const char *path, const char *mode) {
+const DWORD ShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE;
+
+HANDLE Open(const char *path, DWORD access, DWORD share, DWORD disposition) {
+    return CreateFileA(path, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// A failed open as its error; an open one as "open" and the error that success leaves.
+std::string Opened(HANDLE file) {
+    DWORD error = GetLastError();
+    if (file == INVALID_HANDLE_VALUE) return std::to_string(error);
+    CloseHandle(file);
+    return "open " + std::to_string(error);
+}
+
+std::string ReadAll(const char *path) {
+    HANDLE file = Open(path, GENERIC_READ, ShareAll, OPEN_EXISTING);
+    if (file == INVALID_HANDLE_VALUE) return "absent";
     std::string bytes;
-    FILE *f = _fsopen(path, mode, _SH_DENYNO);
-    if (!f) return "absent";
-    for (int c; (c = getc(f)) != EOF;) bytes += static_cast<char>(c);
-    fclose(f);
+    char buffer[64];
+    for (DWORD read; ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read;) bytes.append(buffer, read);
+    CloseHandle(file);
     return bytes;
 }
 
 std::string FileBytes(const char *path) {
-    std::string bytes = ReadAll(path, "rb");
+    std::string bytes = ReadAll(path);
     return bytes == "absent" ? bytes : Hex(bytes);
 }
 
 void WriteBytes(const char *path, const std::string &bytes) {
-    if (FILE *f = _fsopen(path, "wb", _SH_DENYNO)) {
-        fwrite(bytes.data(), 1, bytes.size(), f);
-        fclose(f);
-    }
+    HANDLE file = Open(path, GENERIC_WRITE, 0, CREATE_ALWAYS);
+    DWORD written;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
 }
 
 std::string Result(BOOL ok) { return ok ? "1" : "0 " + std::to_string(GetLastError()); }
@@ -35,18 +50,58 @@ std::string Result(BOOL ok) { return ok ? "1" : "0 " + std::to_string(GetLastErr
 void PlatformFacts(void (*report)(const char *key, const char *value)) {
     auto say = [&](const char *key, const std::string &value) { report(key, value.c_str()); };
     const char *file = "C:\\platform-facts.txt";
-    WriteBytes(file, "A\r\nB\nC\rD\032E\r\n");
-    say("crt.textread", Hex(ReadAll(file, "r")));
-    if (FILE *f = _fsopen(file, "w", _SH_DENYNO)) {
-        fputs("x\ny\rz\n", f);
-        fclose(f);
-    }
-    say("crt.textwrite", FileBytes(file));
+
+    // Files through handles: a folder is no file, a missing folder differs from a missing file.
+    CreateDirectoryA("C:\\facts-dir", nullptr);
+    std::string folder = Opened(Open("C:\\facts-dir", GENERIC_READ, ShareAll, OPEN_EXISTING));
+    say("file.folder", folder + " " + Opened(Open("C:\\facts-dir", GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS)));
+    RemoveDirectoryA("C:\\facts-dir");
+    std::string missing = Opened(Open("C:\\facts-none", GENERIC_READ, ShareAll, OPEN_EXISTING));
+    say("file.missing", missing + " " + Opened(Open("C:\\facts-none\\f", GENERIC_WRITE, ShareAll, CREATE_ALWAYS)));
+    // A file held without sharing: no other open, no deletion, rename or copy.
+    WriteBytes(file, "held");
+    HANDLE held = Open(file, GENERIC_READ, 0, OPEN_EXISTING);
+    std::string refusals = Opened(Open(file, GENERIC_READ, ShareAll, OPEN_EXISTING));
+    refusals += " " + Result(DeleteFileA(file));
+    refusals += " " + Result(MoveFileA(file, "C:\\facts-moved.txt"));
+    refusals += " " + Result(CopyFileA(file, "C:\\facts-copy.txt", TRUE));
+    say("file.held", refusals);
+    CloseHandle(held);
+    // Reading and writing the wrong way round, and reading at the end: each call, then its count.
+    HANDLE reader = Open(file, GENERIC_READ, ShareAll, OPEN_EXISTING);
+    HANDLE writer = Open(file, GENERIC_WRITE, ShareAll, OPEN_EXISTING);
+    char buffer[16];
+    DWORD count = 7;
+    auto counted = [&](BOOL ok) { return Result(ok) + " " + std::to_string(count); };
+    std::string ways = counted(ReadFile(writer, buffer, sizeof buffer, &count, nullptr));
+    ways += " " + counted(WriteFile(reader, "x", 1, &count, nullptr));
+    ReadFile(reader, buffer, sizeof buffer, &count, nullptr);
+    ways += " " + counted(ReadFile(reader, buffer, sizeof buffer, &count, nullptr));
+    say("file.readwrite", ways);
+    CloseHandle(writer);
+    CloseHandle(reader);
+    // Appending while someone reads: the end is found, one writer at a time, the reader sees it.
     WriteBytes(file, "first\r\n");
-    say("crt.appendplus.read", Hex(ReadAll(file, "a+")));
+    reader = Open(file, GENERIC_READ, ShareAll, OPEN_EXISTING);
+    writer = Open(file, GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS);
+    std::string append = std::to_string(GetLastError());
+    append += " " + std::to_string(SetFilePointer(writer, 0, nullptr, FILE_END));
+    WriteFile(writer, "+", 1, &count, nullptr);
+    append += " " + Opened(Open(file, GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS));
+    ReadFile(reader, buffer, sizeof buffer, &count, nullptr);
+    append += " " + Hex(std::string(buffer, count));
+    CloseHandle(writer);
+    CloseHandle(reader);
+    say("file.append", append);
     DeleteFileA(file);
-    say("crt.appendplus.creates", Hex(ReadAll("C:\\no-such-file.sys", "a+")));
-    DeleteFileA("C:\\no-such-file.sys");
+    writer = Open(file, GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS);
+    std::string created = std::to_string(GetLastError());
+    say("file.append.new", created + " " + std::to_string(SetFilePointer(writer, 0, nullptr, FILE_END)));
+    CloseHandle(writer);
+    WriteBytes(file, "old");
+    std::string emptied = Opened(Open(file, GENERIC_WRITE, ShareAll, CREATE_ALWAYS));
+    say("file.create", emptied + " " + std::to_string(ReadAll(file).size()));
+    DeleteFileA(file);
 
     char windows[MAX_PATH];
     GetWindowsDirectoryA(windows, sizeof windows);

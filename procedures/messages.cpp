@@ -8,7 +8,7 @@ const char *NamingPath(const char *prefix, const char *path) {
     // Room for the longer prefix and any path that fits a path buffer.
     static char text[sizeof CannotRemovePrefix + PathBufferSize];
     // Copied, not formatted: the C runtime's formatting would double the program's size.
-    size_t length = strlen(prefix), pathLength = strlen(path);
+    size_t length = lstrlenA(prefix), pathLength = lstrlenA(path);
     if (pathLength > sizeof text - 1 - length) pathLength = sizeof text - 1 - length;
     memcpy(text, prefix, length);
     memcpy(text + length, path, pathLength);

@@ -5,6 +5,7 @@
 
 #include "actions/paths.h"
 #include "actions/system_files.h"
+#include "platform/buffered_file.h"
 #include "winsim/machine.h"
 
 namespace {
@@ -16,6 +17,7 @@ class ConfigSys : public ::testing::Test {
 protected:
     std::string Config() { return machine.ReadFile("C:\\CONFIG.SYS"); }
     void SetConfig(const std::string &bytes) { machine.WriteFile("C:\\CONFIG.SYS", bytes); }
+    void TearDown() override { EXPECT_EQ(machine.OpenFileHandles(), 0); }
     winsim::Machine machine;
 };
 
@@ -60,6 +62,48 @@ TEST_F(ConfigSys, LinesAroundThePieceSizeAreJudgedFromTheirStart) {
     SetConfig(exact + "\n" + Loader + over + Prefix + "e\r\n" + over + "\n" + Prefix + "\n");
     RemoveConfigSysLine();
     EXPECT_EQ(Config(), exact + "\r\n" + over + Prefix + "e\r\n" + over + "\r\n");
+}
+
+// CONFIG.SYS is read and written FileBufferSize bytes at a time: what falls on a buffer's edge,
+// in the file as it is read for an install (from its start) or for an uninstall (after the
+// loader line), comes out as from one read.
+TEST_F(ConfigSys, WhatFallsOnABuffersEdgeComesOutWhole) {
+    const size_t loader = Loader.size();
+    for (size_t edge : {size_t(FileBufferSize), FileBufferSize - loader, 2 * FileBufferSize - loader}) {
+        // clang-format off
+        const std::pair<std::string, std::string> cases[] = {  // the file, and as rewritten
+            {std::string(edge - 1, 'a'), std::string(edge - 1, 'a')},
+            {std::string(edge, 'a'), std::string(edge, 'a')},
+            {std::string(edge + 1, 'a'), std::string(edge + 1, 'a')},
+            {std::string(edge - 1, 'a') + "\r\nB", std::string(edge - 1, 'a') + "\r\nB"},
+            {std::string(edge - 1, 'a') + "\nB\r", std::string(edge - 1, 'a') + "\r\nB\r"},
+            {std::string(edge - 1, 'a') + "\r", std::string(edge - 1, 'a') + "\r"},
+            {std::string(edge - 1, 'a') + "\x1A" + Loader, std::string(edge - 1, 'a') + "\x1A" + Loader},
+            {std::string(edge - 2, 'a') + "\r\n\x1A", std::string(edge - 2, 'a') + "\r\n"},
+        };
+        // clang-format on
+        for (const auto &[file, rewritten] : cases) {
+            SCOPED_TRACE(std::to_string(edge) + ": " + std::to_string(file.size()) + " bytes ending " +
+                         ::testing::PrintToString(file.substr(file.size() - 4)));
+            SetConfig(file);
+            ASSERT_EQ(AddConfigSysLine(), 1);
+            EXPECT_EQ(Config(), Loader + rewritten);
+            ASSERT_EQ(RemoveConfigSysLine(), 1);
+            EXPECT_EQ(Config(), rewritten);
+        }
+    }
+}
+
+// A read that fails part-way, after whole buffers went through: nothing is rewritten, and a
+// loader line beyond the damage may still be there.
+TEST_F(ConfigSys, AReadThatFailsPartWayLeavesTheFileAsItWas) {
+    const std::string before = std::string(FileBufferSize + 100, 'x') + "\r\n" + Loader;
+    SetConfig(before);
+    machine.FailReadAt("C:\\CONFIG.SYS", FileBufferSize + 10);
+    EXPECT_EQ(AddConfigSysLine(), 0);
+    EXPECT_EQ(RemoveConfigSysLine(), 0);
+    EXPECT_EQ(Config(), before);
+    EXPECT_FALSE(machine.FileExists("C:\\CONFIG.SSS"));
 }
 
 TEST_F(ConfigSys, RemovalTakesEveryLineThatStartsWithThePrefixAndNoOther) {
@@ -236,7 +280,8 @@ TEST_F(ConfigSys, NoCONFIGSYSIsMadeByRemoval) {
 
 TEST_F(ConfigSys, ARewriteThatRunsOutOfSpaceLeavesTheOldFile) {
     std::string original = Loader + "DEVICE=HIMEM.SYS\r\n" + std::string(500, 'q') + "\r\n";
-    for (long long budget : {0LL, 10LL, 300LL, 520LL}) {
+    // Room for none, for less than a buffer, and for one buffer but not the next.
+    for (long long budget : {0LL, FileBufferSize - 1LL, FileBufferSize + 8LL}) {
         SetConfig(original);
         machine.drives['C'].writeBudget = budget;
         AddConfigSysLine();

@@ -14,6 +14,7 @@ protected:
         machine.MakeDirectory("C:\\ltdrv");
         ResetRunState();
     }
+    void TearDown() override { EXPECT_EQ(machine.OpenFileHandles(), 0); }
     int Place(const char *from, const char *to) {
         SetPath(SourcePath, from);
         SetPath(DestinationPath, to);
@@ -37,6 +38,9 @@ TEST_F(Placement, AMissingSourceIsTheOnlyReportedFailure) {
     EXPECT_TRUE(machine.CallsNamed("CopyFileA").empty()) << "nothing is attempted";
     EXPECT_EQ(Place("\\Vave_R.exe", "c:\\no-such-folder\\Vave_R.exe"), CopyRefused);
     EXPECT_FALSE(machine.FileExists("C:\\no-such-folder\\Vave_R.exe"));
+    // A source that another program holds without sharing cannot be read either.
+    machine.Lock("E:\\Vave_R.exe");
+    EXPECT_EQ(Place("\\Vave_R.exe", "c:\\ltdrv\\Vave_R.exe"), CopySourceMissing);
 }
 
 TEST_F(Placement, MediumPathsStartAtTheRootOfTheCurrentDrive) {

@@ -150,6 +150,7 @@ TEST(Unattended, EndsWithWindowsInstallerCodesAndNoWindow) {
         EXPECT_TRUE(m.CallsNamed("DialogBoxParamA").empty());
         EXPECT_EQ(m.DialogWindow(), nullptr);
         EXPECT_TRUE(m.messageBoxes.empty());
+        EXPECT_EQ(m.OpenFileHandles(), 0);
         if (c.logged) {
             std::string log = m.ReadFile("C:\\setup.log"), end = c.logged;
             EXPECT_EQ(log.substr(log.size() - std::min(log.size(), end.size())), end);
@@ -171,6 +172,27 @@ Texts StepLines(winsim::Machine &m, const char *log) {
         if (header-- <= 0 && !line.empty()) lines.push_back(line);
     }
     return lines;
+}
+
+// The log is written while others may read it; one that another program holds otherwise is
+// done without, and the run is the same.
+TEST(Unattended, TheLogIsSharedWithReadersOnly) {
+    const DWORD readers = FILE_SHARE_READ, all = FILE_SHARE_READ | FILE_SHARE_WRITE;
+    for (auto [access, share, logged] : {std::tuple<DWORD, DWORD, bool>{GENERIC_READ, all, true},
+                                         {GENERIC_READ, readers, false},
+                                         {GENERIC_WRITE, all, false}}) {
+        SCOPED_TRACE(std::to_string(access) + " " + std::to_string(share));
+        winsim::Machine m;
+        InsertMedium(m);
+        m.WriteFile("C:\\setup.log", "before\r\n");
+        HANDLE other = CreateFileA("C:\\setup.log", access, share, nullptr, OPEN_EXISTING, 0, nullptr);
+        EXPECT_EQ(RunWith(m, "/install IDE /norestart /log C:\\setup.log"), ExitRestartNeeded);
+        CloseHandle(other);
+        EXPECT_EQ(m.OpenFileHandles(), 0);
+        std::string log = m.ReadFile("C:\\setup.log"), end = "Exit code: 3010\r\n\r\n";
+        EXPECT_EQ(log.rfind("before\r\nSetup started ", 0) == 0, logged);
+        EXPECT_EQ(log.size() > end.size() && log.compare(log.size() - end.size(), end.size(), end) == 0, logged);
+    }
 }
 
 // A box only where no unattended run was asked for: somebody is there to read it.
@@ -230,10 +252,9 @@ TEST(Unattended, AWrongUnattendedCommandWaitsForNobody) {
     winsim::Machine m;
     InsertMedium(m);
     EXPECT_EQ(RunWith(m, "/uninstall /norestart /norestart /log C:\\setup.log"), ExitBadArguments);
-    std::string usage;
-    for (const char *c = Usage; *c; ++c) usage += *c == '\n' ? std::string("\r\n") : std::string(1, *c);
     EXPECT_NE(m.ReadFile("C:\\setup.log")
-                  .find("\r\nNothing done: the arguments are not understood\r\n" + usage + "\r\nExit code: 87\r\n\r\n"),
+                  .find(std::string("\r\nNothing done: the arguments are not understood\r\n") + Usage +
+                        "\r\nExit code: 87\r\n\r\n"),
               std::string::npos);
 }
 

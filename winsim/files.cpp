@@ -226,7 +226,9 @@ BOOL WINAPI CopyFileA(LPCSTR from, LPCSTR to, BOOL failIfExists) {
     std::string call = "CopyFileA(" + Arg(from) + ", " + Arg(to) + ", " + std::to_string(failIfExists) + ")";
     std::string source = m.HostPath(Arg(from)), target = m.HostPath(Arg(to));
     if (!HostExists(source) || HostIsDirectory(source)) return m.Fail(call, ERROR_FILE_NOT_FOUND);
-    if (m.IsLocked(source)) return m.Fail(call, ERROR_SHARING_VIOLATION);
+    // The copy reads its source shared with other readers only.
+    if (m.IsLocked(source) || m.Held(source, GENERIC_READ, FILE_SHARE_READ))
+        return m.Fail(call, ERROR_SHARING_VIOLATION);
     if (target.empty() || !HostIsDirectory(HostParent(target))) return m.Fail(call, ERROR_PATH_NOT_FOUND);
     if (m.m_failingCopies.count(target)) return m.Fail(call, ERROR_ACCESS_DENIED);
     if (HostExists(target)) {
@@ -253,7 +255,7 @@ BOOL WINAPI MoveFileA(LPCSTR from, LPCSTR to) {
     if (!HostExists(source)) return m.Fail(call, ERROR_FILE_NOT_FOUND);
     if (target.empty() || !HostIsDirectory(HostParent(target))) return m.Fail(call, ERROR_PATH_NOT_FOUND);
     if (HostExists(target)) return m.Fail(call, ERROR_ALREADY_EXISTS);
-    if (m.IsLocked(source)) return m.Fail(call, ERROR_SHARING_VIOLATION);
+    if (m.IsLocked(source) || m.Held(source)) return m.Fail(call, ERROR_SHARING_VIOLATION);
     if (m.m_failingMoves.count(source)) return m.Fail(call, ERROR_ACCESS_DENIED);
     std::error_code error;
     fs::rename(source, target, error);
@@ -275,7 +277,7 @@ BOOL WINAPI DeleteFileA(LPCSTR name) {
     if (!HostExists(host))
         return m.Fail(call, HostIsDirectory(HostParent(host)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
     if (HostIsDirectory(host) || m.IsReadOnly(host)) return m.Fail(call, ERROR_ACCESS_DENIED);
-    if (m.IsLocked(host)) return m.Fail(call, ERROR_SHARING_VIOLATION);
+    if (m.IsLocked(host) || m.Held(host)) return m.Fail(call, ERROR_SHARING_VIOLATION);
     if (WriteProtected(m.DriveOf(Arg(name)))) return m.Fail(call, ERROR_WRITE_PROTECT);
     if (m.m_failingDeletes.count(host)) return m.Fail(call, ERROR_ACCESS_DENIED);
     fs::remove(host);

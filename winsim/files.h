@@ -23,6 +23,16 @@ struct Drive {
     long long writeBudget = -1;  // bytes that can still be written; -1 for no limit
 };
 
+// A file handle that the program holds: the file, how it was opened, and where the next read
+// or write begins.
+struct OpenFile {
+    std::string path;  // as the program named it
+    std::string host;
+    DWORD access;
+    DWORD share;
+    size_t position = 0;
+};
+
 // Of a drive, or none (a path on no drive): whether it refuses writes, and spending its space
 // (false when the bytes do not fit).
 bool WriteProtected(const Drive *d);
@@ -65,6 +75,12 @@ public:
     void FailCopyTo(const std::string &windowsPath) { m_failingCopies.insert(HostPath(windowsPath)); }
     void FailMoveOf(const std::string &windowsPath) { m_failingMoves.insert(HostPath(windowsPath)); }
     void FailDeleteOf(const std::string &windowsPath) { m_failingDeletes.insert(HostPath(windowsPath)); }
+    // A damaged spot in a file: a ReadFile whose bytes would include `offset` fails and reads none.
+    void FailReadAt(const std::string &windowsPath, size_t offset) { m_failingReads[HostPath(windowsPath)] = offset; }
+
+    // The file handles the program holds, and letting go of one (false when it is none).
+    int OpenFileHandles() const { return static_cast<int>(m_openFiles.size()); }
+    bool CloseFile(HANDLE handle);
 
 private:
     // The calls that keep this bookkeeping.
@@ -72,11 +88,23 @@ private:
     friend BOOL WINAPI ::CopyFileA(LPCSTR, LPCSTR, BOOL);
     friend BOOL WINAPI ::MoveFileA(LPCSTR, LPCSTR);
     friend BOOL WINAPI ::DeleteFileA(LPCSTR);
+    friend HANDLE WINAPI ::CreateFileA(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE);
+    friend BOOL WINAPI ::ReadFile(HANDLE, LPVOID, DWORD, LPDWORD, LPOVERLAPPED);
+    friend BOOL WINAPI ::WriteFile(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
+    friend DWORD WINAPI ::SetFilePointer(HANDLE, LONG, PLONG, DWORD);
+
+    // Whether a handle the program holds keeps `host` from being opened with `access` and
+    // `share`. Deleting or renaming needs sharing that the program never grants.
+    bool Held(const std::string &host, DWORD access, DWORD share) const;
+    bool Held(const std::string &host) const;
 
     std::string m_hostRoot;
     std::set<std::string> m_locked, m_readOnly;
     std::map<std::string, DWORD> m_attributes;  // hidden and system bits by host path
     std::set<std::string> m_failingCopies, m_failingMoves, m_failingDeletes;
+    std::map<std::string, size_t> m_failingReads;
+    std::map<HANDLE, OpenFile> m_openFiles;
+    uintptr_t m_lastHandle = 0x1000;
 };
 
 }  // namespace winsim

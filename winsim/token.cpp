@@ -14,9 +14,11 @@ const DWORD kShutdownLuid = 19;
 
 HANDLE WINAPI GetCurrentProcess(void) { return kProcess; }
 
-// Recorded, so that a test sees a token handle the program forgot to close.
+// Recorded, so that a test sees a token handle the program forgot to close. File handles are
+// the file system's.
 BOOL WINAPI CloseHandle(HANDLE handle) {
     Machine &m = Machine::Current();
+    if (m.CloseFile(handle)) return m.Succeed("CloseHandle(file)");
     bool token = handle == kToken;
     m.Record(std::string("CloseHandle(") + (token ? "token" : "?") + ") = " + (token ? "1" : "0"));
     if (!token) m.lastError = ERROR_INVALID_HANDLE;

@@ -8,7 +8,6 @@
 #include <stdarg.h>
 #include <stddef.h>
 #include <stdint.h>
-#include <stdio.h>
 
 #define WINAPI
 #define CALLBACK
@@ -33,6 +32,8 @@ typedef BYTE *LPBYTE;
 typedef char *LPSTR;
 typedef const char *LPCSTR;
 typedef void *LPVOID, *HANDLE;
+typedef const void *LPCVOID;
+typedef LONG *PLONG;
 
 #define DECLARE_HANDLE(name) \
     struct name##__ {        \
@@ -72,6 +73,7 @@ typedef HANDLE *PHANDLE;
 #define ERROR_INVALID_HANDLE 6L
 #define ERROR_WRITE_PROTECT 19L
 #define ERROR_NOT_READY 21L
+#define ERROR_READ_FAULT 30L
 #define ERROR_SHARING_VIOLATION 32L
 #define ERROR_FILE_EXISTS 80L
 #define ERROR_INVALID_PARAMETER 87L
@@ -307,11 +309,29 @@ DWORD WINAPI GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR
                                       DWORD nSize, LPCSTR lpFileName);
 DWORD WINAPI GetLastError(void);
 
-// The C runtime's stream open with a sharing mode, as the Microsoft C runtime has it. The
-// stream is a real stdio stream whose bytes come from the simulated file system in text mode.
-#define _SH_DENYWR 0x20
-#define _SH_DENYNO 0x40
-FILE *_fsopen(const char *filename, const char *mode, int shflag);
+// File handles
+#define INVALID_HANDLE_VALUE ((HANDLE)(intptr_t)-1)
+#define GENERIC_READ 0x80000000u
+#define GENERIC_WRITE 0x40000000u
+#define FILE_SHARE_READ 0x00000001
+#define FILE_SHARE_WRITE 0x00000002
+#define CREATE_ALWAYS 2
+#define OPEN_EXISTING 3
+#define OPEN_ALWAYS 4
+#define FILE_BEGIN 0
+#define FILE_CURRENT 1
+#define FILE_END 2
+#define INVALID_SET_FILE_POINTER ((DWORD)-1)
+typedef struct _OVERLAPPED OVERLAPPED, *LPOVERLAPPED;
+
+HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
+                          LPSECURITY_ATTRIBUTES lpSecurityAttributes, DWORD dwCreationDisposition,
+                          DWORD dwFlagsAndAttributes, HANDLE hTemplateFile);
+BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD lpNumberOfBytesRead,
+                     LPOVERLAPPED lpOverlapped);
+BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDWORD lpNumberOfBytesWritten,
+                      LPOVERLAPPED lpOverlapped);
+DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveHigh, DWORD dwMoveMethod);
 
 // Shell
 typedef struct _ITEMIDLIST {

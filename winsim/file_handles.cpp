@@ -1,0 +1,146 @@
+// File handles: opening with Windows' dispositions and sharing, reading and writing at the
+// handle's position, and the failures a test asks for part-way through a file.
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+
+#include "winsim/machine.h"
+
+using namespace winsim;
+
+namespace {
+
+std::string AccessName(DWORD access) {
+    std::string name = access & GENERIC_READ ? "read" : "";
+    if (access & GENERIC_WRITE) name += name.empty() ? "write" : " write";
+    return name.empty() ? "none" : name;
+}
+
+std::string ShareName(DWORD share) {
+    std::string name = std::string(share & FILE_SHARE_READ ? "r" : "") + (share & FILE_SHARE_WRITE ? "w" : "");
+    return "share " + (name.empty() ? std::string("none") : name);
+}
+
+std::string DispositionName(DWORD disposition) {
+    switch (disposition) {
+    case CREATE_ALWAYS: return "CREATE_ALWAYS";
+    case OPEN_EXISTING: return "OPEN_EXISTING";
+    case OPEN_ALWAYS: return "OPEN_ALWAYS";
+    default: return std::to_string(disposition);
+    }
+}
+
+}  // namespace
+
+namespace winsim {
+
+bool FileSystem::Held(const std::string &host, DWORD access, DWORD share) const {
+    for (const auto &open : m_openFiles) {
+        const OpenFile &f = open.second;
+        if (f.host != host) continue;
+        bool refused = ((access & GENERIC_READ) && !(f.share & FILE_SHARE_READ)) ||
+                       ((access & GENERIC_WRITE) && !(f.share & FILE_SHARE_WRITE)) ||
+                       ((f.access & GENERIC_READ) && !(share & FILE_SHARE_READ)) ||
+                       ((f.access & GENERIC_WRITE) && !(share & FILE_SHARE_WRITE));
+        if (refused) return true;
+    }
+    return false;
+}
+
+bool FileSystem::Held(const std::string &host) const {
+    return std::any_of(m_openFiles.begin(), m_openFiles.end(),
+                       [&](const auto &open) { return open.second.host == host; });
+}
+
+bool FileSystem::CloseFile(HANDLE handle) { return m_openFiles.erase(handle) != 0; }
+
+}  // namespace winsim
+
+HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES, DWORD disposition, DWORD,
+                          HANDLE) {
+    Machine &m = Machine::Current();
+    std::string call = "CreateFileA(" + Arg(name) + ", " + AccessName(access) + ", " + ShareName(share) + ", " +
+                       DispositionName(disposition) + ")";
+    auto refuse = [&](DWORD error) {
+        m.Fail(call, error);
+        return INVALID_HANDLE_VALUE;
+    };
+    std::string host = m.HostPath(Arg(name));
+    bool writes = access & GENERIC_WRITE;
+    if (host.empty() || !HostIsDirectory(HostParent(host))) return refuse(ERROR_PATH_NOT_FOUND);
+    // A folder is no file, whatever the disposition.
+    if (HostIsDirectory(host)) return refuse(ERROR_ACCESS_DENIED);
+    bool exists = HostExists(host);
+    if (!exists && disposition == OPEN_EXISTING) return refuse(ERROR_FILE_NOT_FOUND);
+    if (writes && exists && m.IsReadOnly(host)) return refuse(ERROR_ACCESS_DENIED);
+    if (writes && WriteProtected(m.DriveOf(Arg(name)))) return refuse(ERROR_WRITE_PROTECT);
+    if (m.IsLocked(host) || m.Held(host, access, share)) return refuse(ERROR_SHARING_VIOLATION);
+    if (!exists || disposition == CREATE_ALWAYS) std::ofstream(host, std::ios::binary | std::ios::trunc);
+    HANDLE handle = reinterpret_cast<HANDLE>(m.m_lastHandle += 4);
+    m.m_openFiles[handle] = {Arg(name), host, access, share};
+    m.Succeed(call);
+    // Success on a file that was there already says so, as Windows does.
+    m.lastError = exists && disposition != OPEN_EXISTING ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS;
+    return handle;
+}
+
+BOOL WINAPI ReadFile(HANDLE handle, LPVOID buffer, DWORD size, LPDWORD read, LPOVERLAPPED) {
+    Machine &m = Machine::Current();
+    *read = 0;
+    auto open = m.m_openFiles.find(handle);
+    if (open == m.m_openFiles.end()) return m.Fail("ReadFile(?)", ERROR_INVALID_HANDLE);
+    OpenFile &f = open->second;
+    std::string call = "ReadFile(" + f.path + ", " + std::to_string(size) + ")";
+    if (!(f.access & GENERIC_READ)) return m.Fail(call, ERROR_ACCESS_DENIED);
+    std::string bytes = ReadHostFile(f.host);
+    size_t count = f.position < bytes.size() ? std::min<size_t>(size, bytes.size() - f.position) : 0;
+    auto damage = m.m_failingReads.find(f.host);
+    if (damage != m.m_failingReads.end() && damage->second >= f.position && damage->second < f.position + count)
+        return m.Fail(call, ERROR_READ_FAULT);
+    std::memcpy(buffer, bytes.data() + f.position, count);
+    f.position += count;
+    *read = static_cast<DWORD>(count);
+    m.Record(call + " = 1, " + std::to_string(count) + " read");
+    return TRUE;
+}
+
+BOOL WINAPI WriteFile(HANDLE handle, LPCVOID buffer, DWORD size, LPDWORD written, LPOVERLAPPED) {
+    Machine &m = Machine::Current();
+    *written = 0;
+    auto open = m.m_openFiles.find(handle);
+    if (open == m.m_openFiles.end()) return m.Fail("WriteFile(?)", ERROR_INVALID_HANDLE);
+    OpenFile &f = open->second;
+    std::string call = "WriteFile(" + f.path + ", " + std::to_string(size) + ")";
+    if (!(f.access & GENERIC_WRITE)) return m.Fail(call, ERROR_ACCESS_DENIED);
+    // A full disk takes none of the bytes.
+    if (!Spend(m.DriveOf(f.path), size)) return m.Fail(call, ERROR_DISK_FULL);
+    std::fstream out(f.host, std::ios::binary | std::ios::in | std::ios::out);
+    out.seekp(static_cast<std::streamoff>(f.position));
+    out.write(static_cast<const char *>(buffer), size);
+    f.position += size;
+    *written = size;
+    return m.Succeed(call);
+}
+
+DWORD WINAPI SetFilePointer(HANDLE handle, LONG distance, PLONG distanceHigh, DWORD method) {
+    Machine &m = Machine::Current();
+    auto open = m.m_openFiles.find(handle);
+    if (open == m.m_openFiles.end() || distanceHigh || method > FILE_END) {
+        m.Fail("SetFilePointer(?)", open == m.m_openFiles.end() ? ERROR_INVALID_HANDLE : ERROR_INVALID_PARAMETER);
+        return INVALID_SET_FILE_POINTER;
+    }
+    OpenFile &f = open->second;
+    long long base = method == FILE_BEGIN     ? 0
+                     : method == FILE_CURRENT ? static_cast<long long>(f.position)
+                                              : static_cast<long long>(ReadHostFile(f.host).size());
+    std::string call =
+        "SetFilePointer(" + f.path + ", " + std::to_string(distance) + ", " + std::to_string(method) + ")";
+    if (base + distance < 0) {
+        m.Fail(call, ERROR_INVALID_PARAMETER);
+        return INVALID_SET_FILE_POINTER;
+    }
+    f.position = static_cast<size_t>(base + distance);
+    m.Record(call + " = " + std::to_string(f.position));
+    m.lastError = ERROR_SUCCESS;
+    return static_cast<DWORD>(f.position);
+}
