@@ -409,6 +409,8 @@ class Runner:
         self.driver = os.path.join(build, 'win32' if win32 else 'win64', 'e2e', 'driver.exe')
         self.medium = os.path.join(build, 'medium')  # what `make medium` built
         self.wine = ['bash', WINE32_MACHINE, 'run', build] if win32 else []
+        # Emulated, a row took up to 104 s on two cores that other builds kept busy.
+        self.timeout = SCENARIO_TIMEOUT * (2 if win32 else 1)
         self.template = os.path.join(self.out, 'template')
         self.fontconfig = os.path.join(self.out, 'fonts.conf')
         self.print_lock = threading.Lock()
@@ -606,7 +608,7 @@ def demo(runner, windows):
     try:
         scenario = Scenario('demo', windows, '', DEMO_STEPS, '', 0)
         print(f'No display: Setup.exe on Wine set to {windows} under Xvfb, walked through.')
-        problems, _, lines = runner.run(scenario, display)
+        problems, _, lines = runner.run(scenario, display, runner.timeout)
     finally:
         server.terminate()
     screens = os.path.join(runner.root, 'build', 'screens')
@@ -767,7 +769,7 @@ def run_scenarios(runner, scenarios, args):
         with free_lock:
             display = free.pop()
         try:
-            problems, seconds, lines = runner.run(scenario, display)
+            problems, seconds, lines = runner.run(scenario, display, runner.timeout)
         except Exception as error:  # a broken row must not stop the others
             problems, seconds, lines = [f'runner error: {error!r}'], 0, []
         finally:
