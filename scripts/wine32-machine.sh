@@ -4,7 +4,7 @@
 # emulation) registered with binfmt_misc. Debian 12's own qemu (7.2) cannot even boot Wine; the one
 # from bookworm-backports can, and is fetched with an apt configuration of its own, which leaves
 # the machine's package sources alone. Made once per machine and kept in WINE32_HOME; a change of
-# the recipe (the functions and packages below) makes it anew.
+# the recipe (fetch_qemu, make_root and the packages below) makes it anew.
 #
 #   wine32-machine.sh make                  make it where it is missing or from another recipe
 #   wine32-machine.sh register OWNER_PID    let qemu-i386 run i386 programs while OWNER_PID lives;
@@ -34,15 +34,24 @@ mirror() {
 }
 
 # COMMAND in ROOT, with /proc, /dev and the host FOLDER (if any) mounted where it expects them;
-# the mounts belong to the command's own namespace and go with it.
+# the mounts belong to the command's own namespace and go with it (with the last process in it: a
+# wineserver started here keeps them).
 in_root() {
     local r=$1 folder=$2
     shift 2
-    unshare --mount --propagation private -- /bin/bash -c '
+    unshare --mount --propagation unchanged -- /bin/bash -c '
         set -e
         r=$1 folder=$2
         shift 2
+        # Inside a chroot (such as a fresh-machine check) / is no mount point and cannot be made
+        # private; the mounts then stay here only if the mount that holds the root is private.
+        mount --make-rprivate / 2>/dev/null || true
         mount -t proc proc "$r/proc"
+        if awk -v m="$r/proc" '\''$5 == m && / shared:/ {found = 1} END {exit !found}'\'' /proc/self/mountinfo; then
+            umount "$r/proc"
+            echo "wine32-machine: $r is on a shared mount; its mounts would reach other namespaces" >&2
+            exit 1
+        fi
         mount --rbind /dev "$r/dev"
         if [ -n "$folder" ]; then mkdir -p "$r$folder" && mount --bind "$folder" "$r$folder"; fi
         exec chroot "$r" "$@"' in-root "$r" "$folder" "$@"
@@ -80,7 +89,7 @@ make_root() {
 }
 
 stamp() {
-    { declare -f in_root fetch_qemu make_root; declare -p packages magic mask; } | sha1sum | cut -c1-12
+    { declare -f fetch_qemu make_root; declare -p packages; } | sha1sum | cut -c1-12
 }
 
 made() {
@@ -95,7 +104,7 @@ make_machine() {
     flock -x 9
     made && return 0
     local new=$home.new started=$SECONDS
-    echo "wine32-machine: making the 32-bit Wine machine in $home (once; about 10 minutes)"
+    echo "wine32-machine: making the 32-bit Wine machine in $home (once; about 5 minutes)"
     rm -rf --one-file-system "$new"
     mkdir -p "$new"
     fetch_qemu "$new"
