@@ -4,11 +4,15 @@ scenario's Windows version, and compares what the driver saw and what the machin
 afterwards with the scenario table (e2e/scenarios.txt).
 
   run.py --root REPO [--only SUBSTRING[,SUBSTRING...]] [--jobs N]
+  run.py --root REPO --win32 [--only ...]   the shipping 32-bit Setup.exe under 32-bit Wine,
+                                       on the table's win32 rows (or those --only names)
   run.py --root REPO --demo WINVER     what `make run` does: on a display, start Setup.exe for
                                        a person; without one, walk through it and print it
 """
 import argparse
 import concurrent.futures
+import contextlib
+import fcntl
 import hashlib
 import os
 import re
@@ -22,6 +26,12 @@ import time
 VERSIONS = ('win95', 'win98', 'winme', 'nt40', 'win2k', 'winxp', 'win2003', 'vista')
 SCENARIO_TIMEOUT = 150
 WINE_ENV = {'WINEDEBUG': '-all', 'WINEDLLOVERRIDES': 'mscoree,mshtml='}
+# The 32-bit Wine machine (scripts/wine32-machine.sh) and where it keeps its root. A program that
+# crashes there would start winedbg, which under emulation crashes again and again.
+WINE32_MACHINE = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'scripts',
+                              'wine32-machine.sh')
+WINE32_HOME = os.environ.get('WINE32_HOME', '/var/tmp/setup-wine32')
+WINE32_ENV = dict(WINE_ENV, WINEDLLOVERRIDES='mscoree,mshtml=;winedbg.exe=d')
 # Wine's own binaries make up nearly all of a machine's 700 MB and nothing a scenario does
 # writes to them, so each machine shares them with the template instead of copying them.
 SHARED_KINDS = ('.dll', '.exe', '.nls', '.msstyles', '.drv', '.ocx', '.acm', '.cpl', '.tlb',
@@ -64,6 +74,7 @@ def is_shared(path):
 class Scenario:
     def __init__(self, name, windows, prepare, steps, expect, line):
         self.name, self.windows, self.line = name, windows, line
+        self.win32 = False  # one of the rows the shipping 32-bit Setup.exe runs too
         self.prepare, self.steps, self.expect = (
             [item.strip() for item in field.split(';') if item.strip()]
             for field in (prepare, steps, expect))
@@ -103,9 +114,10 @@ PER_VERSION = ('version', 'label', 'platform')
 
 def read_scenarios(root):
     """The scenario table: rows (name | versions | prepare | steps | expect), the versions'
-    labels, and named texts; the table's header says how they combine."""
+    labels, named texts, and the rows that run on the 32-bit build too; the table's header says
+    how they combine."""
     path = os.path.join(root, 'e2e', 'scenarios.txt')
-    named, labels, rows = {}, {}, []
+    named, labels, rows, win32 = {}, {}, [], {}
 
     def fill(text, number, names):
         def one(match):
@@ -122,6 +134,9 @@ def read_scenarios(root):
             name, _, value = rest.partition('=')
             (named if word == 'define' else labels)[name.strip()] = fill(value.strip(), number, named)
             continue
+        if word == 'win32':
+            win32.update((name, number) for name in rest.partition('=')[2].split())
+            continue
         fields = [fill(f.strip(), number, named) for f in text.split('|')]
         if len(fields) != 5:
             sys.exit(f'{path}:{number}: a row has five fields, this one has {len(fields)}')
@@ -132,6 +147,10 @@ def read_scenarios(root):
             own = {'version': windows, 'label': labels.get(windows, ''), 'platform': '; '.join(facts)}
             name, prepare, steps, expect = (fill(f, number, own) for f in fields[:1] + fields[2:])
             rows.append(Scenario(name, windows, prepare, steps, expect, number))
+    for row in rows:
+        row.win32 = win32.pop(row.name, None) is not None
+    for name, number in win32.items():
+        sys.exit(f'{path}:{number}: no row is named {name}')
     return rows
 
 
@@ -355,7 +374,7 @@ def machine_processes(prefix):
     return found
 
 
-def end_machine(prefix, env):
+def end_machine(prefix, env, wine=()):
     """Ends a scenario's Wine machine with its registry written to disk for the after-snapshot.
     Told to stop (SIGINT), the server ends every process of the machine, writes the registry and
     exits, in about half a second; waiting for it to go by itself (`wineserver -w`) takes 3 s,
@@ -368,8 +387,8 @@ def end_machine(prefix, env):
     while any(process_name(pid) for pid in servers) and time.time() < deadline:
         time.sleep(0.01)
     if not servers or time.time() >= deadline:
-        subprocess.run(['wineserver', '-k'], env=env)
-        subprocess.run(['wineserver', '-w'], env=env, timeout=60)
+        subprocess.run([*wine, 'wineserver', '-k'], env=env)
+        subprocess.run([*wine, 'wineserver', '-w'], env=env, timeout=60)
     # A launcher may be caught on its way out; nothing of the machine outlives its scenario.
     for pid in machine_processes(prefix):
         try:
@@ -379,18 +398,27 @@ def end_machine(prefix, env):
 
 
 class Runner:
-    def __init__(self, root, out):
-        self.root, self.out = root, out
-        self.setup = os.path.join(root, 'build', 'win64', 'Setup.exe')
-        self.driver = os.path.join(root, 'build', 'win64', 'e2e', 'driver.exe')
-        self.medium = os.path.join(root, 'build', 'medium')  # what `make medium` built
-        self.template = os.path.join(out, 'template')
-        self.fontconfig = os.path.join(out, 'fonts.conf')
+    def __init__(self, root, win32=False):
+        """The win64 build under the machine's wine64, or the shipping win32 build with a
+        32-bit driver in the 32-bit Wine machine, which sees the build folder at its own path."""
+        self.root, self.win32 = root, win32
+        build = os.path.join(root, 'build')
+        self.name = 'e2e32' if win32 else 'e2e'
+        self.out = os.path.join(build, self.name)
+        self.setup = os.path.join(build, 'win32' if win32 else 'win64', 'Setup.exe')
+        self.driver = os.path.join(build, 'win32' if win32 else 'win64', 'e2e', 'driver.exe')
+        self.medium = os.path.join(build, 'medium')  # what `make medium` built
+        self.wine = ['bash', WINE32_MACHINE, 'run', build] if win32 else []
+        # Emulated, a row took up to 104 s on two cores that other builds kept busy.
+        self.timeout = SCENARIO_TIMEOUT * (2 if win32 else 1)
+        self.template = os.path.join(self.out, 'template')
+        self.fontconfig = os.path.join(self.out, 'fonts.conf')
         self.print_lock = threading.Lock()
         self.controls = read_controls(root)
 
     def env(self, prefix, display=None):
-        env = dict(os.environ, WINEPREFIX=prefix, FONTCONFIG_FILE=self.fontconfig, **WINE_ENV)
+        env = dict(os.environ, WINEPREFIX=prefix, FONTCONFIG_FILE=self.fontconfig,
+                   **(WINE32_ENV if self.win32 else WINE_ENV))
         env.pop('DISPLAY', None)
         if display:
             env['DISPLAY'] = display
@@ -402,8 +430,8 @@ class Runner:
         with open(self.fontconfig, 'w') as f:
             f.write(FONTCONFIG)
         env = self.env(self.template)
-        quiet(['wineboot', '-i'], env=env, check=True, timeout=300)
-        subprocess.run(['wineserver', '-w'], env=env, check=True, timeout=120)
+        quiet([*self.wine, 'wineboot', '-i'], env=env, check=True, timeout=300)
+        subprocess.run([*self.wine, 'wineserver', '-w'], env=env, check=True, timeout=120)
         fonts = host_path({'c': os.path.join(self.template, 'drive_c')}, 'c:\\windows\\Fonts')
         for name in sorted(os.listdir(WINE_FONTS)):
             if name.lower().endswith(('.ttf', '.fon')):
@@ -442,7 +470,7 @@ class Runner:
         self.copy_template(prefix)
         medium = os.path.join(folder, 'medium')
         shutil.copytree(self.medium, medium)
-        # The medium ships the 32-bit program; here the same program built for wine64 runs.
+        # The medium ships the 32-bit program; under wine64 the same program built for it runs.
         shutil.copy(self.setup, os.path.join(medium, 'Setup.exe'))
         drive_d = os.path.join(folder, 'd')
         os.makedirs(drive_d)
@@ -508,8 +536,8 @@ class Runner:
         report = os.path.join(folder, 'report.txt')
         before = snapshot(prefix, os.path.join(folder, 'd'), self.template, self.shared_state)
         times = {'prepare': time.time()}
-        quiet(['wineserver', '-p1'], env=env)
-        command = ['wine', self.driver, windows_path(report), windows_path(screens),
+        quiet([*self.wine, 'wineserver', '-p1'], env=env)
+        command = [*self.wine, 'wine', self.driver, windows_path(report), windows_path(screens),
                    'E:\\Setup.exe'] + driver_arguments(scenario.steps, self.controls)
         problems = []
         with open(os.path.join(folder, 'wine.log'), 'w') as log:
@@ -518,7 +546,7 @@ class Runner:
             except subprocess.TimeoutExpired:
                 problems.append(f'hung after {timeout} s')
         times['wine'] = time.time()
-        end_machine(prefix, env)
+        end_machine(prefix, env, self.wine)
         times['end'] = time.time()
         lines = open(report, encoding='latin-1').read().splitlines() if os.path.exists(report) else []
         if problems:
@@ -580,7 +608,7 @@ def demo(runner, windows):
     try:
         scenario = Scenario('demo', windows, '', DEMO_STEPS, '', 0)
         print(f'No display: Setup.exe on Wine set to {windows} under Xvfb, walked through.')
-        problems, _, lines = runner.run(scenario, display)
+        problems, _, lines = runner.run(scenario, display, runner.timeout)
     finally:
         server.terminate()
     screens = os.path.join(runner.root, 'build', 'screens')
@@ -637,9 +665,9 @@ def pixels(path):
 
 def check_docs(runner, refresh):
     """Compares the README's pictures with this run's, or puts this run's in place of those
-    that differ."""
+    that differ; returns the scenarios whose pictures differ."""
     docs = os.path.join(runner.root, 'docs')
-    stale = []
+    stale, differing = [], set()
     for name, source in DOC_SCREENS.items():
         fresh = os.path.join(runner.out, 'screens', source)
         kept = os.path.join(docs, name)
@@ -651,9 +679,27 @@ def check_docs(runner, refresh):
             print(f'e2e: docs/{name} taken anew')
         else:
             stale.append(name)
+            differing.add(source.split('/')[0])
     if stale:
         print(f'e2e: the README pictures {", ".join(stale)} differ from this run; '
               '`make docs` puts the new ones in docs/')
+    return differing
+
+
+@contextlib.contextmanager
+def wine32_machine():
+    """The 32-bit Wine machine, made where missing, with qemu registered for i386 programs for
+    as long as the run lasts. The shared lock keeps a changed recipe elsewhere from making the
+    machine anew under the run."""
+    subprocess.run(['bash', WINE32_MACHINE, 'make'], check=True)
+    with open(WINE32_HOME + '.lock', 'a') as lock:
+        fcntl.flock(lock, fcntl.LOCK_SH)
+        entry = subprocess.run(['bash', WINE32_MACHINE, 'register', str(os.getpid())], check=True,
+                               stdout=subprocess.PIPE, text=True).stdout.strip()
+        try:
+            yield
+        finally:
+            subprocess.run(['bash', WINE32_MACHINE, 'unregister', entry])
 
 
 def start_display():
@@ -680,9 +726,12 @@ def main():
     parser.add_argument('--jobs', type=int, default=2)
     parser.add_argument('--demo', metavar='WINVER', choices=VERSIONS)
     parser.add_argument('--docs', action='store_true', help="refresh the README's pictures")
+    parser.add_argument('--win32', action='store_true',
+                        help='the shipping 32-bit Setup.exe under 32-bit Wine, by emulation')
     args = parser.parse_args()
     root = os.path.abspath(args.root)
-    for tool in ('wine', 'wineserver', 'wineboot', 'Xvfb', 'convert'):
+    # The 32-bit machine has Wine of its own.
+    for tool in ('Xvfb', 'convert') if args.win32 else ('wine', 'wineserver', 'wineboot', 'Xvfb', 'convert'):
         if not shutil.which(tool):
             print(f'e2e: {tool} is not installed; the end-to-end runs cannot be skipped')
             return 1
@@ -690,19 +739,26 @@ def main():
         print(f"e2e: Wine's fonts are not in {WINE_FONTS} (package fonts-wine); "
               'the dialogs would be drawn without them')
         return 1
-    runner = Runner(root, os.path.join(root, 'build', 'e2e'))
+    runner = Runner(root, args.win32)
     for needed in (runner.setup, runner.driver, runner.medium):
         if not os.path.exists(needed):
-            print(f'e2e: {needed} is missing; `make e2e` builds it')
+            print(f'e2e: {needed} is missing; `make {"e2e32" if args.win32 else "e2e"}` builds it')
             return 1
-    if args.demo:
-        return demo(runner, args.demo)
-    scenarios = [s for s in read_scenarios(root)
-                 if any(only in s.name for only in args.only.split(','))]
+    with wine32_machine() if args.win32 else contextlib.nullcontext():
+        if args.demo:
+            return demo(runner, args.demo)
+        # Without --only, the 32-bit build runs the rows the table names for it.
+        scenarios = [s for s in read_scenarios(root)
+                     if any(only in s.name for only in args.only.split(','))
+                     and (s.win32 or args.only or not args.win32)]
+        return run_scenarios(runner, scenarios, args)
+
+
+def run_scenarios(runner, scenarios, args):
     began = time.time()
     runner.make_template()
     free_mb = shutil.disk_usage(runner.out).free // 2**20
-    print(f'e2e: template Wine machine made in {time.time() - began:.0f} s; '
+    print(f'{runner.name}: template Wine machine made in {time.time() - began:.0f} s; '
           f'{free_mb} MB free on its disk', flush=True)
     displays = [start_display() for _ in range(max(1, args.jobs))]
     free = list(d for _, d in displays)
@@ -713,7 +769,7 @@ def main():
         with free_lock:
             display = free.pop()
         try:
-            problems, seconds, lines = runner.run(scenario, display)
+            problems, seconds, lines = runner.run(scenario, display, runner.timeout)
         except Exception as error:  # a broken row must not stop the others
             problems, seconds, lines = [f'runner error: {error!r}'], 0, []
         finally:
@@ -740,11 +796,16 @@ def main():
         failed.append('template')
         print('FAIL a scenario wrote into a file its machine shares with the template; '
               'the runs after it are not to be trusted')
-    check_docs(runner, args.docs)
-    passed = len(scenarios) - len(failed)
-    print(f'e2e: {len(scenarios)} scenarios in {time.time() - began:.0f} s; '
+    differing = check_docs(runner, args.docs)
+    if runner.win32 and not args.docs:
+        # The docs show the win64 build; the shipping build must draw the same, pixel for pixel.
+        for name in sorted(differing & {s.name for s in scenarios}):
+            failed.append(name)
+            print(f'FAIL {name}: its pictures differ from the README\'s (docs/)')
+    passed = sum(s.name not in failed for s in scenarios)
+    print(f'{runner.name}: {len(scenarios)} scenarios in {time.time() - began:.0f} s; '
           f'screenshots in {os.path.join(runner.out, "screens")}')
-    print(f'{passed} passed, {len(failed)} failed')
+    print(f'{passed} passed, {len(set(failed))} failed')
     return 1 if failed or not scenarios else 0
 
 

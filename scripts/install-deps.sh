@@ -4,12 +4,14 @@
 # commands, wine64 the 64-bit half): the 32-bit half breaks the launcher here.
 # fonts-wine and the X libraries after it decide how Wine draws the screenshots; Wine only
 # recommends them, so they are named here to be the same on every machine.
+# debootstrap makes the i386 root of the 32-bit Wine machine (scripts/wine32-machine.sh), which
+# runs the shipping Setup.exe; the rest of that machine comes from Debian's archive when made.
 set -euo pipefail
 packages=(make cmake ccache g++ googletest libgtest-dev python3 gcovr clang-format
           g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
           wine wine64 fonts-wine
           libxrender1 libxrandr2 libxcursor1 libxi6 libxinerama1 libxcomposite1 libxfixes3 libxxf86vm1
-          xvfb xauth x11-apps x11-utils imagemagick xorriso)
+          xvfb xauth x11-apps x11-utils imagemagick xorriso debootstrap)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
