@@ -28,7 +28,6 @@ const ULONGLONG PagingFileKilobytes = 307200;
 // The record of the swap file: whether it was moved, and under the settings' own names what
 // they held before (a name without a value: the setting was absent).
 const char SwapFileMovedValue[] = "SwapFileMoved";
-const char AbsentSetting[] = "\n";
 
 // CONFIG.SYS read as DOS and the C runtime's text mode read it: CR LF is one line end, and the
 // text ends at the first 0x1A. The file itself is read byte for byte, so that what follows that
@@ -181,10 +180,11 @@ HKEY OpenEarlyRecord() {
 bool RecordCurrentSettings(HKEY key) {
     bool written = true;
     for (const char *name : PagingKeys) {
-        char value[PathBufferSize];
-        // A line end is no part of any value, so only an absent setting answers with it.
-        GetPrivateProfileStringA(PagingSection, name, AbsentSetting, value, sizeof value, ProfileFile);
-        if (value[0] == AbsentSetting[0])
+        char value[PathBufferSize], other[2];
+        // Only an absent setting answers with whichever default it is given.
+        GetPrivateProfileStringA(PagingSection, name, "0", value, sizeof value, ProfileFile);
+        if (value[0] == '0' && !value[1] &&
+            GetPrivateProfileStringA(PagingSection, name, "1", other, sizeof other, ProfileFile) && other[0] == '1')
             RegDeleteValueA(key, name);
         else
             written &= SetString(key, name, value);

@@ -296,6 +296,7 @@ TEST(Uninstall, SystemIniComesBackAsItWas) {
         {"no section", "[boot]\r\nshell=Explorer.exe\r\n", true, 0, false, ""},
         {"one setting", other + "MaxPagingFileSize=9\r\n", true, 0, false, ""},
         {"an empty setting", other + "PagingDrive=\r\n", true, 0, false, ""},
+        {"a setting that holds a default", other + "MaxPagingFileSize=0\r\n", true, 0, false, ""},
         {"swap file not moved", "[386Enh]\r\nPagingDrive=C:\r\n", false, 0, false, ""},
         {"marker of an earlier release", other, true, 0, true, other + "PagingDrive=\r\nMaxPagingFileSize=\r\n"},
         {"a section of 200 keys", manyKeys, true, 0, false, ""},
