@@ -21,8 +21,9 @@ entry_prefix=setup-wine32-
 # An i386 ELF program or library, as qemu's own binfmt table describes it.
 magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
 mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
-# What Wine draws with is named, as on the host (scripts/install-deps.sh): without fonts-wine,
-# gdi32 crashes as the dialog opens.
+# Installed inside the i386 root only, never on the host (where wine32 would break the wine
+# launcher; scripts/install-deps.sh). What Wine draws with is named, as on the host: without
+# fonts-wine, gdi32 crashes as the dialog opens.
 packages=(wine wine32 fonts-wine
           libxrender1 libxrandr2 libxcursor1 libxi6 libxinerama1 libxcomposite1 libxfixes3 libxxf86vm1)
 

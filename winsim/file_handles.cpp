@@ -30,6 +30,22 @@ std::string DispositionName(DWORD disposition) {
     }
 }
 
+// The file that a read or write of `size` bytes works on, once the handle and its access are
+// checked; null after the call has failed. `call` is the call as the record names it.
+OpenFile *FileToTransfer(Machine &m, HANDLE handle, const char *verb, DWORD size, DWORD access, std::string &call) {
+    OpenFile *f = m.FileOf(handle);
+    if (!f) {
+        m.Fail(std::string(verb) + "(?)", ERROR_INVALID_HANDLE);
+        return nullptr;
+    }
+    call = std::string(verb) + "(" + f->path + ", " + std::to_string(size) + ")";
+    if (!(f->access & access)) {
+        m.Fail(call, ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
+    return f;
+}
+
 }  // namespace
 
 namespace winsim {
@@ -53,6 +69,11 @@ bool FileSystem::Held(const std::string &host) const {
 }
 
 bool FileSystem::CloseFile(HANDLE handle) { return m_openFiles.erase(handle) != 0; }
+
+OpenFile *FileSystem::FileOf(HANDLE handle) {
+    auto open = m_openFiles.find(handle);
+    return open == m_openFiles.end() ? nullptr : &open->second;
+}
 
 }  // namespace winsim
 
@@ -87,11 +108,10 @@ HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATT
 BOOL WINAPI ReadFile(HANDLE handle, LPVOID buffer, DWORD size, LPDWORD read, LPOVERLAPPED) {
     Machine &m = Machine::Current();
     *read = 0;
-    auto open = m.m_openFiles.find(handle);
-    if (open == m.m_openFiles.end()) return m.Fail("ReadFile(?)", ERROR_INVALID_HANDLE);
-    OpenFile &f = open->second;
-    std::string call = "ReadFile(" + f.path + ", " + std::to_string(size) + ")";
-    if (!(f.access & GENERIC_READ)) return m.Fail(call, ERROR_ACCESS_DENIED);
+    std::string call;
+    OpenFile *file = FileToTransfer(m, handle, "ReadFile", size, GENERIC_READ, call);
+    if (!file) return FALSE;
+    OpenFile &f = *file;
     std::string bytes = ReadHostFile(f.host);
     size_t count = f.position < bytes.size() ? std::min<size_t>(size, bytes.size() - f.position) : 0;
     auto damage = m.m_failingReads.find(f.host);
@@ -107,11 +127,10 @@ BOOL WINAPI ReadFile(HANDLE handle, LPVOID buffer, DWORD size, LPDWORD read, LPO
 BOOL WINAPI WriteFile(HANDLE handle, LPCVOID buffer, DWORD size, LPDWORD written, LPOVERLAPPED) {
     Machine &m = Machine::Current();
     *written = 0;
-    auto open = m.m_openFiles.find(handle);
-    if (open == m.m_openFiles.end()) return m.Fail("WriteFile(?)", ERROR_INVALID_HANDLE);
-    OpenFile &f = open->second;
-    std::string call = "WriteFile(" + f.path + ", " + std::to_string(size) + ")";
-    if (!(f.access & GENERIC_WRITE)) return m.Fail(call, ERROR_ACCESS_DENIED);
+    std::string call;
+    OpenFile *file = FileToTransfer(m, handle, "WriteFile", size, GENERIC_WRITE, call);
+    if (!file) return FALSE;
+    OpenFile &f = *file;
     // A full disk takes none of the bytes.
     if (!Spend(m.DriveOf(f.path), size)) return m.Fail(call, ERROR_DISK_FULL);
     std::fstream out(f.host, std::ios::binary | std::ios::in | std::ios::out);
@@ -124,12 +143,12 @@ BOOL WINAPI WriteFile(HANDLE handle, LPCVOID buffer, DWORD size, LPDWORD written
 
 DWORD WINAPI SetFilePointer(HANDLE handle, LONG distance, PLONG distanceHigh, DWORD method) {
     Machine &m = Machine::Current();
-    auto open = m.m_openFiles.find(handle);
-    if (open == m.m_openFiles.end() || distanceHigh || method > FILE_END) {
-        m.Fail("SetFilePointer(?)", open == m.m_openFiles.end() ? ERROR_INVALID_HANDLE : ERROR_INVALID_PARAMETER);
+    OpenFile *file = m.FileOf(handle);
+    if (!file || distanceHigh || method > FILE_END) {
+        m.Fail("SetFilePointer(?)", !file ? ERROR_INVALID_HANDLE : ERROR_INVALID_PARAMETER);
         return INVALID_SET_FILE_POINTER;
     }
-    OpenFile &f = open->second;
+    OpenFile &f = *file;
     long long base = method == FILE_BEGIN     ? 0
                      : method == FILE_CURRENT ? static_cast<long long>(f.position)
                                               : static_cast<long long>(ReadHostFile(f.host).size());

@@ -81,6 +81,7 @@ public:
     // The file handles the program holds, and letting go of one (false when it is none).
     int OpenFileHandles() const { return static_cast<int>(m_openFiles.size()); }
     bool CloseFile(HANDLE handle);
+    OpenFile *FileOf(HANDLE handle);  // null for a handle it does not hold
 
 private:
     // The calls that keep this bookkeeping.
