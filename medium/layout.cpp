@@ -2,8 +2,14 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 
+#include "actions/manifest_format.h"
 #include "procedures/messages.h"
 
 namespace fs = std::filesystem;
@@ -30,6 +36,38 @@ std::string Lower(std::string s) {
 }
 
 std::string Relative(const fs::path &p, const std::string &folder) { return fs::relative(p, folder).generic_string(); }
+
+// A layout path as Setup names it: from the medium's root, with backslashes.
+std::string SetupName(const MediumFile &file) {
+    std::string name = std::string("\\") + file.path;
+    std::replace(name.begin(), name.end(), '/', '\\');
+    return name;
+}
+
+struct Measure {
+    unsigned long size;
+    unsigned int crc;
+};
+
+Measure MeasureFile(const fs::path &path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    unsigned int crc = 0xFFFFFFFFu;
+    for (char c : bytes) crc = Crc32Byte(crc, static_cast<unsigned char>(c));
+    return {static_cast<unsigned long>(bytes.size()), ~crc};
+}
+
+std::string Numbers(const Measure &m) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%lu %08X", m.size, m.crc);
+    return text;
+}
+
+std::string Described(const Measure &m) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%lu bytes, CRC-32 %08X", m.size, m.crc);
+    return text;
+}
 
 }  // namespace
 
@@ -81,8 +119,7 @@ void AssembleMedium(const std::string &folder, const std::string &target) {
 }
 
 std::string Describe(const MediumProblem &p) {
-    std::string wanted = std::string("\\") + p.file.path;
-    std::replace(wanted.begin(), wanted.end(), '/', '\\');
+    std::string wanted = SetupName(p.file);
     switch (p.kind) {
     case MediumProblem::CaseDiffers:
         return wanted + ": named \"" + p.found + "\"; it goes on the medium under the program's name";
@@ -91,4 +128,49 @@ std::string Describe(const MediumProblem &p) {
                p.file.message + "\"";
     default: return wanted + ": missing; " + p.file.neededBy + " would stop with \"" + p.file.message + "\"";
     }
+}
+
+void WriteManifest(const std::string &medium) {
+    std::ofstream out(fs::path(medium) / (ManifestPath + 1), std::ios::binary);
+    for (const MediumFile &file : MediumLayout())
+        out << SetupName(file) << ' ' << Numbers(MeasureFile(fs::path(medium) / file.path)) << "\r\n";
+}
+
+std::vector<std::string> CheckManifest(const std::string &folder) {
+    const std::string manifestName = ManifestPath;
+    std::ifstream in(fs::path(folder) / (ManifestPath + 1), std::ios::binary);
+    if (!in) return {};
+    // Read as Setup reads it: "PATH SIZE CRC" with single spaces; empty lines are passed over,
+    // and any other line makes the whole manifest unreadable.
+    std::vector<std::pair<std::string, Measure>> entries;
+    std::string line;
+    for (int number = 1; std::getline(in, line); ++number) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty()) continue;
+        size_t first = line.find(' '), second = line.find(' ', first + 1);
+        if (first == 0 || second == std::string::npos || second == first + 1 || second + 1 == line.size() ||
+            line.find_first_not_of("0123456789", first + 1) != second ||
+            line.find_first_not_of("0123456789abcdefABCDEF", second + 1) != std::string::npos)
+            return {manifestName + ": line " + std::to_string(number) +
+                    " is not \"PATH SIZE CRC\"; Setup would refuse every file of the medium"};
+        entries.push_back({Lower(line.substr(0, first)),
+                           {std::strtoul(line.c_str() + first + 1, nullptr, 10),
+                            static_cast<unsigned int>(std::strtoul(line.c_str() + second + 1, nullptr, 16))}});
+    }
+    std::vector<std::string> problems;
+    for (const MediumFile &file : MediumLayout()) {
+        fs::path path = fs::path(folder) / file.path;
+        if (!fs::is_regular_file(path)) continue;  // the layout's check names it
+        std::string name = SetupName(file);
+        const Measure *listed = nullptr;
+        for (const auto &entry : entries)
+            if (entry.first == Lower(name)) listed = &entry.second;  // the last one counts, as in Setup
+        Measure actual = MeasureFile(path);
+        if (!listed)
+            problems.push_back(name + ": not listed in " + manifestName + "; Setup would refuse it");
+        else if (listed->size != actual.size || listed->crc != actual.crc)
+            problems.push_back(name + ": " + Described(actual) + ", but " + manifestName + " lists " +
+                               Described(*listed) + "; Setup would refuse it as damaged");
+    }
+    return problems;
 }

@@ -32,4 +32,11 @@ void AssembleMedium(const std::string &folder, const std::string &target);
 // One line for the user about a problem.
 std::string Describe(const MediumProblem &problem);
 
+// Writes the manifest (actions/manifest_format.h) of the layout's files in an assembled medium.
+void WriteManifest(const std::string &medium);
+
+// Holds the layout's files in `folder` to its manifest, where it has one: a line for each
+// disagreement, naming the file; none when they agree or there is no manifest.
+std::vector<std::string> CheckManifest(const std::string &folder);
+
 #endif

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The medium as `make medium` builds it: the sample drivers give an ISO holding Setup.exe and
-# every driver at its path; a drivers folder with a file missing is refused with its message.
+# The medium as `make medium` builds it: the sample drivers give an ISO holding Setup.exe, every
+# driver at its path and their manifest, which the checker holds them to; a drivers folder with a
+# file missing, or a file that differs from the manifest, is refused with its message.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 passed=0
@@ -15,9 +16,22 @@ bash scripts/make-medium.sh medium/sample "$work/medium" "$work/medium.iso" >"$w
 check "the sample drivers make a medium" '[ -s "$work/medium.iso" ]'
 listing=$(xorriso -indev "$work/medium.iso" -find / -type f 2>/dev/null | tr -d "'" | sort)
 expected=$(printf '%s\n' /95-98/95drv.exe /95-98/ide/95drv.vxd /95-98/scsi/95drv.vxd /FCHK1.DAT \
-    /NT/ZIV.sys /RizoZezu.lnk /Setup.exe /Vave_R.exe | sort)
+    /MANIFEST.TXT /NT/ZIV.sys /RizoZezu.lnk /Setup.exe /Vave_R.exe | sort)
 check "the ISO holds Setup.exe and every driver under its Joliet name" '[ "$listing" = "$expected" ]'
 check "the ISO's Setup.exe is the shipping build" 'cmp -s "$work/medium/Setup.exe" build/win32/Setup.exe'
+size=$(stat -c %s medium/sample/NT/ZIV.sys)
+crc=$(python3 -c 'import sys, zlib; print("%08X" % zlib.crc32(open(sys.argv[1], "rb").read()))' medium/sample/NT/ZIV.sys)
+line=$(printf '\\NT\\ZIV.sys %s %s\r' "$size" "$crc")
+check "the manifest lists each driver with its size and zip's CRC-32, in CR LF lines" \
+    '[ "$(grep -cxF "$line" "$work/medium/MANIFEST.TXT")" = 1 ] && [ "$(grep -c . "$work/medium/MANIFEST.TXT")" = 7 ]'
+build/host/medium_check "$work/medium" >"$work/recheck.log" 2>&1
+status=$?
+check "the built medium passes the checker" '[ $status -eq 0 ]'
+printf 'X' | dd of="$work/medium/NT/ZIV.sys" bs=1 seek=10 conv=notrunc status=none
+build/host/medium_check "$work/medium" >"$work/changed.log" 2>&1
+status=$?
+check "a changed byte fails the checker, which names the file" \
+    '[ $status -eq 1 ] && grep -q "^error: \\\\NT\\\\ZIV.sys: .*Setup would refuse it as damaged" "$work/changed.log"'
 
 cp -r medium/sample "$work/drivers"
 rm "$work/drivers/Vave_R.exe"
@@ -26,6 +40,6 @@ status=$?
 check "a drivers folder without Vave_R.exe is refused" '[ $status -ne 0 ] && [ ! -e "$work/bad.iso" ]'
 check "the refusal names the file and the message" \
     'grep -q "\\\\Vave_R.exe: missing; every Windows would stop with \"Soure File Two not found\"" "$work/bad.log"'
-[ $failed -eq 0 ] || { cat "$work/good.log" "$work/bad.log"; }
+[ $failed -eq 0 ] || { cat "$work/good.log" "$work/bad.log" "$work/recheck.log" "$work/changed.log"; }
 echo "medium: $passed passed, $failed failed"
 [ $failed -eq 0 ]

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 
 #include "medium/layout.h"
 
@@ -53,6 +55,36 @@ TEST_F(DriversFolder, ANameInOtherLettersIsReportedAndPlacedUnderTheRightName) {
     EXPECT_TRUE(fs::is_regular_file(fs::path(target) / "NT/ZIV.sys"));
     EXPECT_TRUE(fs::is_regular_file(fs::path(target) / "95-98/scsi/95drv.vxd"));
     fs::remove_all(target);
+}
+
+// The manifest that `make medium` writes, and the checker holding the files to it.
+TEST_F(DriversFolder, TheManifestNamesEachFileThatDisagreesWithIt) {
+    auto write = [&](const std::string &path, const std::string &bytes) {
+        std::ofstream(fs::path(folder) / path, std::ios::binary) << bytes;
+    };
+    const struct {
+        const char *name;
+        std::function<void()> change;
+        std::string problem;  // the beginning of the only one; none when empty
+    } cases[] = {
+        {"as written", [] {}, ""},
+        {"a changed byte", [&] { write("NT/ZIV.sys", "another driver"); }, "\\NT\\ZIV.sys: 14 bytes, CRC-32 "},
+        {"no entry", [&] { write("MANIFEST.TXT", "\\Vave_R.exe 1 00000000\r\n"); }, "\\95-98\\95drv.exe: not listed"},
+        {"a line that is no entry", [&] { write("MANIFEST.TXT", "\r\n\\FCHK1.DAT 5 nothex\r\n"); },
+         "\\MANIFEST.TXT: line 2 is not \"PATH SIZE CRC\""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteManifest(folder);
+        c.change();
+        auto problems = CheckManifest(folder);
+        if (c.problem.empty()) {
+            EXPECT_TRUE(problems.empty());
+            continue;
+        }
+        ASSERT_FALSE(problems.empty());
+        EXPECT_EQ(problems[0].substr(0, c.problem.size()), c.problem);
+    }
 }
 
 }  // namespace
