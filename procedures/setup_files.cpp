@@ -1,5 +1,6 @@
 #include "procedures/setup_files.h"
 
+#include "actions/manifest_format.h"
 #include "actions/paths.h"
 #include "platform/platform.h"
 
@@ -7,9 +8,9 @@ namespace {
 
 // By full path; the medium's from the root of the current drive, as the install names them.
 const char *const FixedFiles[] = {
-    "c:\\config.sys",          "c:\\CONFIG.SSS",           "c:\\CONFIG.SSO", "c:\\ltdrv\\95drv.exe",
-    "c:\\ltdrv\\Vave_R.exe",   "\\95-98\\95drv.exe",       "\\Vave_R.exe",   "\\RizoZezu.lnk",
-    "\\95-98\\ide\\95drv.vxd", "\\95-98\\scsi\\95drv.vxd", "\\FCHK1.DAT",    "\\NT\\ZIV.sys",
+    "c:\\config.sys",     "c:\\CONFIG.SSS", "c:\\CONFIG.SSO", "c:\\ltdrv\\95drv.exe",    "c:\\ltdrv\\Vave_R.exe",
+    "\\95-98\\95drv.exe", "\\Vave_R.exe",   "\\RizoZezu.lnk", "\\95-98\\ide\\95drv.vxd", "\\95-98\\scsi\\95drv.vxd",
+    "\\FCHK1.DAT",        "\\NT\\ZIV.sys",  ManifestPath,
 };
 const char *const SystemDirectoryFiles[] = {"\\iosubsys\\95drv.vxd", "\\SCSIDRV.SYS", "\\SCSIDRV.VXD",
                                             "\\drivers\\ZIV.sys"};

@@ -226,7 +226,7 @@ TEST(Unattended, AWrongUnattendedCommandWaitsForNobody) {
         {"/install IDE /log c:\\config.sys", "C:\\CONFIG.SYS"},
         {"/uninstall /log C:\\LTDRV\\..\\Config.Sys /norestart", "C:\\CONFIG.SYS"},
         {"/install IDE /log C:/WINDOWS/system.ini", "C:\\WINDOWS\\SYSTEM.INI"},
-        {"/install SCSI /log \\FCHK1.DAT", "E:\\FCHK1.DAT"},
+        {"/install SCSI /log \\MANIFEST.TXT", "E:\\MANIFEST.TXT"},
         {"/install IDE /log 95-98\\ide\\95drv.vxd", "E:\\95-98\\ide\\95drv.vxd"},
         {"/install IDE /log " + sys + "\\SCSIDRV.VXD", sys + "\\SCSIDRV.VXD"},
         {"/uninstall /log \"" + programs + "\\RizoZezu.lnk\"", programs + "\\RizoZezu.lnk"},

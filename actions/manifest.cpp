@@ -1,0 +1,47 @@
+#include "actions/manifest.h"
+
+#include <stdarg.h>
+
+#include "actions/paths.h"
+#include "platform/buffered_file.h"
+
+namespace {
+
+void Format(LPSTR buffer, LPCSTR format, ...) {
+    va_list args;
+    va_start(args, format);
+    wvsprintfA(buffer, format, args);
+    va_end(args);
+}
+
+}  // namespace
+
+int CheckMediumFile(LPCSTR mediumFile, LPCSTR path) {
+    if (GetFileAttributesA(ManifestPath) == INVALID_FILE_ATTRIBUTES) return MediumFileUnchecked;
+    // The copy's numbers as its entry would give them, then the entry itself. Compared as text,
+    // the manifest needs no parsing: a line that is not an entry names no file.
+    CFileReader file;
+    DWORD size = 0, crc = 0xFFFFFFFF;
+    if (file.Open(path))
+        for (int c; (c = file.Get()) != CFileReader::End; ++size) crc = Crc32Byte(crc, (BYTE)c);
+    if (!file.IsOpen() || file.Failed()) return MediumFileDamaged;
+    char numbers[24];
+    Format(numbers, "%u %08X", size, ~crc);
+    if (!file.Open(ManifestPath)) return ManifestUnreadable;
+    char line[PathBufferSize + sizeof numbers];
+    for (int c = 0; c != CFileReader::End;) {
+        DWORD length = 0;
+        while ((c = file.Get()) != CFileReader::End && c != '\n')
+            if (length < sizeof line - 1) line[length++] = (char)c;
+        if (length && line[length - 1] == '\r') --length;
+        line[length] = '\0';
+        for (char *space = line; *space; ++space)
+            if (*space == ' ') {
+                *space = '\0';
+                if (lstrcmpiA(line, mediumFile) == 0)
+                    return lstrcmpiA(space + 1, numbers) == 0 ? MediumFileIntact : MediumFileDamaged;
+                break;
+            }
+    }
+    return file.Failed() ? ManifestUnreadable : MediumFileUnlisted;
+}
