@@ -31,9 +31,9 @@ int CheckMediumFile(LPCSTR mediumFile, LPCSTR path) {
     char line[PathBufferSize + sizeof numbers];
     for (int c = 0; c != CFileReader::End;) {
         DWORD length = 0;
-        while ((c = file.Get()) != CFileReader::End && c != '\n')
+        // CR and LF both end a line: an empty one names nothing.
+        while ((c = file.Get()) != CFileReader::End && c != '\n' && c != '\r')
             if (length < sizeof line - 1) line[length++] = (char)c;
-        if (length && line[length - 1] == '\r') --length;
         line[length] = '\0';
         for (char *space = line; *space; ++space)
             if (*space == ' ') {

@@ -54,12 +54,16 @@ int LoadProgramsFolder() {
     return answer;
 }
 
-int CopyIfPresent() {
+int CopyIfPresent(CopyCheck check) {
     // Opened without any sharing restriction, so the copy below can read it too.
     CFileReader source;
     if (!source.Open(SourcePath)) return 0;
     int copy = CopyDone;
     if (!CopyFileA(SourcePath, DestinationPath, TRUE))
         copy = GetLastError() == ERROR_FILE_EXISTS ? CopyKept : CopyRefused;
+    else if (check && !check(DestinationPath)) {
+        DeleteFileA(DestinationPath);
+        copy = CopyRejected;
+    }
     return copy;
 }

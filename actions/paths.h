@@ -4,6 +4,8 @@
 #ifndef SETUP_ACTIONS_PATHS_H
 #define SETUP_ACTIONS_PATHS_H
 
+#include "platform/platform.h"
+
 enum { PathBufferSize = 256 };
 
 // The folder on drive C: where the program's own tools go.
@@ -33,7 +35,9 @@ int LoadProgramsFolder();
 // Copies SourcePath to DestinationPath unless the destination exists. CopySourceMissing (0)
 // when the source cannot be opened for reading (nothing is attempted); otherwise what became
 // of the copy. The install judges the step by whether the destination is there afterwards.
-enum { CopySourceMissing = 0, CopyDone = 1, CopyKept = 2, CopyRefused = 3 };
-int CopyIfPresent();
+// A `check` that answers FALSE for the copy has it deleted: CopyRejected.
+typedef BOOL (*CopyCheck)(LPCSTR workCopy);
+enum { CopySourceMissing = 0, CopyDone = 1, CopyKept = 2, CopyRefused = 3, CopyRejected = 4 };
+int CopyIfPresent(CopyCheck check = nullptr);
 
 #endif

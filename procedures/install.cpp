@@ -1,5 +1,6 @@
 // The install sequence behind "Next >>" and /install: the tool folder, then the steps of the
 // detected Windows family, then the installed marker and the success message.
+#include "actions/manifest.h"
 #include "actions/paths.h"
 #include "actions/registry_entries.h"
 #include "actions/system_files.h"
@@ -15,36 +16,69 @@ const char ConfigSys[] = "c:\\config.sys";
 const char PlaceStep[] = "Place";
 const char WriteKeyStep[] = "Write HKLM key";
 
+// The medium file whose manifest entry the copy in progress is held to, and the check's answer.
+const char *CheckedEntry;
+int CheckResult;
+
+// Why a copy was refused, by the check's answer (the second never refuses). The first is for a
+// SCSIDRV.SYS that differs: copied from the driver in the system folder, which may have been kept.
+const char *const RejectionReasons[] = {PlacedDriverDiffersReason, MediumFileDamagedReason, MediumFileDamagedReason,
+                                        MediumFileUnlistedReason, ManifestUnreadableReason};
+
+BOOL CheckCopy(LPCSTR workCopy) {
+    CheckResult = CheckMediumFile(CheckedEntry, workCopy);
+    return CheckResult <= MediumFileUnchecked;
+}
+
+// Said once, before the first file, where the medium has no manifest.
+void NoteUncheckedMedium(CSetupReport &report) {
+    if (GetFileAttributesA(ManifestPath) == INVALID_FILE_ATTRIBUTES)
+        report.Step("Check the medium's files against", ManifestPath, nullptr, StepNoManifest);
+}
+
 bool FilePresent(const char *path) {
     DWORD attributes = GetFileAttributesA(path);
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// Places `source` at `destination`. Returns the step's message when the source cannot be read
-// or a path does not fit its buffer; "Setup cannot write" and the destination when the copy
-// left no file there (one that was there already counts as placed); otherwise nothing.
-const char *Place(CSetupReport &report, const char *source, const char *destination, const char *message) {
+// Places `source` at `destination`, the copy held to the manifest's entry for `entry` (by
+// default the source itself). Returns the step's message when the source cannot be read or a
+// path does not fit its buffer; "Setup cannot use", the source and why, when the manifest
+// refuses the copy; "Setup cannot write" and the destination when the copy left no file there
+// (one that was there already counts as placed); otherwise nothing.
+const char *Place(CSetupReport &report, const char *source, const char *destination, const char *message,
+                  const char *entry = nullptr) {
     if (!SetPath(SourcePath, source) || !SetPath(DestinationPath, destination)) {
         report.Step(PlaceStep, destination, source, StepPathTooLong);
         return message;
     }
-    int copy = CopyIfPresent();
+    CheckedEntry = entry ? entry : source;
+    CheckResult = MediumFileIntact;
+    int copy = CopyIfPresent(CheckCopy);
     if (copy == CopySourceMissing) {
         report.Step(PlaceStep, DestinationPath, SourcePath, StepSourceMissing);
         return message;
     }
     bool placed = FilePresent(DestinationPath);
-    report.Step(PlaceStep, DestinationPath, SourcePath, !placed ? StepRefused : copy == CopyDone ? StepDone : StepKept);
+    report.Step(PlaceStep, DestinationPath, SourcePath,
+                copy == CopyRejected ? StepManifestRefused
+                : !placed            ? StepRefused
+                : copy == CopyDone   ? StepDone
+                                     : StepKept);
+    if (copy == CopyRejected)
+        return NamingPath(CannotUsePrefix, SourcePath,
+                          RejectionReasons[entry && CheckResult == MediumFileDamaged ? 0 : CheckResult]);
     return placed ? nullptr : NamingPath(CannotWritePrefix, DestinationPath);
 }
 
 // Places `source` at the system directory followed by `suffix`.
-const char *PlaceInSystemDirectory(CSetupReport &report, const char *source, const char *suffix, const char *message) {
+const char *PlaceInSystemDirectory(CSetupReport &report, const char *source, const char *suffix, const char *message,
+                                   const char *entry = nullptr) {
     if (!LoadSystemDirectory() || !AppendToPath(SystemDirectory, suffix)) {
         report.Step(PlaceStep, suffix, source, StepPathTooLong);
         return message;
     }
-    return Place(report, source, SystemDirectory, message);
+    return Place(report, source, SystemDirectory, message, entry);
 }
 
 // Places `source` in the Start menu's Programs folder as `name`. The launcher is a convenience:
@@ -60,8 +94,9 @@ const char *PlaceInProgramsFolder(CSetupReport &report, const char *source, cons
         report.Step(PlaceStep, name, source, StepPathTooLong);
         return message;
     }
+    // Only a launcher that cannot be written is left out; a damaged medium stops the install.
     const char *failure = Place(report, source, ProgramsFolder, message);
-    return failure == message ? message : nullptr;
+    return failure == message || CheckResult > MediumFileUnchecked ? failure : nullptr;
 }
 
 // The interface's own driver; the other interface's is passed over.
@@ -82,6 +117,7 @@ const char *WriteDriverEntry(CSetupReport &report, const char *key, int (*write)
 
 const char *InstallWindows95Family(CSetupReport &report) {
     const char *failure;
+    NoteUncheckedMedium(report);
     // The first step: when it fails, nothing else has changed.
     bool added = AddConfigSysLine();
     report.Step("Add the driver-loader line to", ConfigSys, nullptr, added ? StepDone : StepUnchanged);
@@ -108,7 +144,10 @@ const char *InstallWindows95Family(CSetupReport &report) {
         report.Step(PlaceStep, "\\SCSIDRV.SYS", "\\iosubsys\\95drv.vxd", StepPathTooLong);
         return SourceFileOneOneMissing;
     }
-    if ((failure = PlaceInSystemDirectory(report, placedDriver, "\\SCSIDRV.SYS", SourceFileOneOneMissing)))
+    // Held to the medium's entry of the driver it was copied from.
+    if ((failure = PlaceInSystemDirectory(
+             report, placedDriver, "\\SCSIDRV.SYS", SourceFileOneOneMissing,
+             HddInterface == InterfaceIde ? "\\95-98\\ide\\95drv.vxd" : "\\95-98\\scsi\\95drv.vxd")))
         return failure;
     if ((failure = PlaceInSystemDirectory(report, "\\FCHK1.DAT", "\\SCSIDRV.VXD", SourceFileOneTwoMissing)))
         return failure;
@@ -120,6 +159,7 @@ const char *InstallWindows95Family(CSetupReport &report) {
 // NT 4 and Windows 2000 differ only in the first message and one progress position.
 const char *InstallNtFamily(CSetupReport &report, const char *firstMessage, int positionBeforeService) {
     const char *failure;
+    NoteUncheckedMedium(report);
     bool loaded = LoadSystemDirectory();
     report.Progress(3);
     if (!loaded || !AppendToPath(SystemDirectory, "\\drivers\\ZIV.sys")) {

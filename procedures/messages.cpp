@@ -4,15 +4,16 @@
 #include "platform/platform.h"
 #include "probe/probes.h"
 
-const char *NamingPath(const char *prefix, const char *path) {
-    // Room for the longer prefix and any path that fits a path buffer.
-    static char text[sizeof CannotRemovePrefix + PathBufferSize];
+const char *NamingPath(const char *prefix, const char *path, const char *reason) {
+    // Room for the longer prefix, any path that fits a path buffer, and the reason.
+    enum { ReasonRoom = 64 };
+    static char text[sizeof CannotRemovePrefix + PathBufferSize + ReasonRoom];
     // Copied, not formatted: the C runtime's formatting would double the program's size.
     size_t length = lstrlenA(prefix), pathLength = lstrlenA(path);
-    if (pathLength > sizeof text - 1 - length) pathLength = sizeof text - 1 - length;
+    if (pathLength > PathBufferSize - 1) pathLength = PathBufferSize - 1;
     memcpy(text, prefix, length);
     memcpy(text + length, path, pathLength);
-    text[length + pathLength] = '\0';
+    lstrcpynA(text + length + pathLength, reason, ReasonRoom);
     return text;
 }
 

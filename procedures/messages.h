@@ -20,11 +20,18 @@ alignas(1) inline constexpr char SourceFileOneTwoMissing[] = "Soure File One-2 n
 alignas(1) inline constexpr char RegistryRefused[] = "Setup cannot write the registry";
 alignas(1) inline constexpr char CannotWritePrefix[] = "Setup cannot write ";
 alignas(1) inline constexpr char CannotRemovePrefix[] = "Setup cannot remove ";
+// A file refused by the medium's manifest: this prefix, the file, and why.
+alignas(1) inline constexpr char CannotUsePrefix[] = "Setup cannot use ";
+alignas(1) inline constexpr char MediumFileDamagedReason[] = ": the file on the medium is damaged";
+alignas(1) inline constexpr char MediumFileUnlistedReason[] = ": MANIFEST.TXT does not list it";
+alignas(1) inline constexpr char ManifestUnreadableReason[] = ": MANIFEST.TXT cannot be read";
+// SCSIDRV.SYS is copied from the driver in the system folder, which may be one that was kept.
+alignas(1) inline constexpr char PlacedDriverDiffersReason[] = ": it is not the driver on the medium";
 alignas(1) inline constexpr char InstallSucceeded[] = "Install OK !! System will be restart .......";
 alignas(1) inline constexpr char UninstallSucceeded[] = "Uninstall OK !! System will be restart .......";
 
-// `prefix` followed by `path`, in a buffer that the next call reuses.
-const char *NamingPath(const char *prefix, const char *path);
+// `prefix`, `path` and a `reason` of at most 63 characters, in a buffer that the next call reuses.
+const char *NamingPath(const char *prefix, const char *path, const char *reason = "");
 
 // The refusal for a version code that no branch takes.
 const char *RefusalFor(int versionCode);

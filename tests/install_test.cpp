@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <set>
 
 #include "medium/layout.h"
@@ -179,6 +180,78 @@ TEST(Install, EachMissingSourceStopsWithItsOwnMessage) {
         quoted.insert(c.missing);
     }
     EXPECT_EQ(quoted.size(), MediumLayout().size()) << "every file of the medium";
+}
+
+// With the medium's manifest, each copy is held to its entry before it takes its name: a file
+// that differs, or that the manifest does not vouch for, is not placed and stops the install.
+TEST(Install, AFileThatDisagreesWithTheManifestIsNotPlaced) {
+    const std::string sys = "C:\\WINDOWS\\SYSTEM";
+    auto change = [](winsim::Machine &m, const char *path, std::string bytes) {
+        m.WriteFile("E:" + std::string(path), bytes);
+    };
+    auto halve = [](winsim::Machine &m, const char *path) {
+        std::string bytes = MediumBytes(m, path);
+        m.WriteFile("E:" + std::string(path), bytes.substr(0, bytes.size() / 2));
+    };
+    const struct {
+        const char *name;
+        void (*set)(winsim::Machine &);
+        int button;
+        std::function<void(winsim::Machine &)> harm;  // after the manifest is written
+        std::string box;                              // after "Error: "; none: the install ends well
+        std::string absent;                           // the file that must not be placed
+    } cases[] = {
+        {"every file as listed", [](winsim::Machine &m) { m.SetWindows98(); }, IDC_SCSI, [](winsim::Machine &) {}, "",
+         ""},
+        {"a changed byte", [](winsim::Machine &m) { m.SetWindows98(); }, IDC_IDE,
+         [&](winsim::Machine &m) {
+             std::string bytes = MediumBytes(m, "\\95-98\\95drv.exe");
+             bytes[bytes.size() / 2] ^= 1;
+             change(m, "\\95-98\\95drv.exe", bytes);
+         },
+         "Setup cannot use \\95-98\\95drv.exe: the file on the medium is damaged", "C:\\ltdrv\\95drv.exe"},
+        {"cut to half", [](winsim::Machine &m) { m.SetWindows98(); }, IDC_IDE,
+         [&](winsim::Machine &m) { halve(m, "\\95-98\\ide\\95drv.vxd"); },
+         "Setup cannot use \\95-98\\ide\\95drv.vxd: the file on the medium is damaged", sys + "\\IOSUBSYS\\95drv.vxd"},
+        {"longer, the launcher", [](winsim::Machine &m) { m.SetWindows95(); }, IDC_SCSI,
+         [&](winsim::Machine &m) { change(m, "\\RizoZezu.lnk", MediumBytes(m, "\\RizoZezu.lnk") + "!"); },
+         "Setup cannot use \\RizoZezu.lnk: the file on the medium is damaged",
+         "C:\\WINDOWS\\Start Menu\\Programs\\RizoZezu.lnk"},
+        {"a boot driver on 2000", [](winsim::Machine &m) { m.SetWindows2000(); }, IDC_IDE,
+         [&](winsim::Machine &m) {
+             change(m, "\\NT\\ZIV.sys", std::string(MediumBytes(m, "\\NT\\ZIV.sys").size(), 'Z'));
+         },
+         "Setup cannot use \\NT\\ZIV.sys: the file on the medium is damaged", "C:\\WINNT\\system32\\drivers\\ZIV.sys"},
+        {"no entry", [](winsim::Machine &m) { m.SetWindowsNt4(); }, IDC_IDE,
+         [](winsim::Machine &m) {
+             std::string manifest = MediumBytes(m, ManifestPath);
+             size_t entry = manifest.find("\\Vave_R.exe");
+             m.WriteFile(std::string("E:") + ManifestPath,
+                         manifest.erase(entry, manifest.find('\n', entry) + 1 - entry));
+         },
+         "Setup cannot use \\Vave_R.exe: MANIFEST.TXT does not list it", "C:\\ltdrv\\Vave_R.exe"},
+        {"an unreadable manifest", [](winsim::Machine &m) { m.SetWindowsMe(); }, IDC_IDE,
+         [](winsim::Machine &m) { m.Lock(std::string("E:") + ManifestPath); },
+         "Setup cannot use \\95-98\\95drv.exe: MANIFEST.TXT cannot be read", "C:\\ltdrv\\95drv.exe"},
+        {"SCSIDRV.SYS from a driver that was kept", [](winsim::Machine &m) { m.SetWindows98(); }, IDC_IDE,
+         [&](winsim::Machine &m) { m.WriteFile(sys + "\\IOSUBSYS\\95drv.vxd", "an older driver"); },
+         "Setup cannot use " + sys + "\\iosubsys\\95drv.vxd: it is not the driver on the medium",
+         sys + "\\SCSIDRV.SYS"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        winsim::Machine m;
+        c.set(m);
+        InsertMedium(m);
+        WriteManifest(m);
+        c.harm(m);
+        Install(m, c.button);
+        EXPECT_EQ(BoxTexts(m), Texts{c.box.empty() ? InstallOk : "Error: " + c.box});
+        EXPECT_EQ(m.HasKey(HKEY_LOCAL_MACHINE, MarkerKey), c.box.empty());
+        if (!c.absent.empty()) {
+            EXPECT_FALSE(m.FileExists(c.absent));
+        }
+    }
 }
 
 TEST(Install, NothingIsUndoneAfterAFailureAndASecondRunEndsSilently) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "actions/manifest_format.h"
 #include "app/resource.h"
 #include "program_run.h"
 #include "winsim/machine.h"
@@ -30,6 +31,25 @@ inline void InsertMedium(winsim::Machine &m) {
 }
 
 inline std::string MediumBytes(winsim::Machine &m, const std::string &path) { return m.ReadFile("E:" + path); }
+
+// The manifest that `make medium` would write for the medium's files as they are now.
+inline void WriteManifest(winsim::Machine &m) {
+    std::string manifest;
+    for (const auto &entry : std::filesystem::recursive_directory_iterator(m.HostPath("E:\\"))) {
+        if (!entry.is_regular_file()) continue;
+        std::string path = "\\" + std::filesystem::relative(entry.path(), m.HostPath("E:\\")).string(), bytes;
+        for (char &c : path)
+            if (c == '/') c = '\\';
+        if (path == ManifestPath) continue;
+        bytes = MediumBytes(m, path);
+        unsigned int crc = 0xFFFFFFFF;
+        for (char c : bytes) crc = Crc32Byte(crc, static_cast<unsigned char>(c));
+        char numbers[32];
+        std::snprintf(numbers, sizeof numbers, " %zu %08X\r\n", bytes.size(), ~crc);
+        manifest += path + numbers;
+    }
+    m.WriteFile(std::string("E:") + ManifestPath, manifest);
+}
 
 // How the call record begins for `message` sent to `window`: a control's id, or "dialog".
 inline std::string SentTo(const std::string &window, UINT message) {

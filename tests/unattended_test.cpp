@@ -275,6 +275,7 @@ TEST(Unattended, TheLogOfAnInstallAndAnUninstall) {
               "Windows: 2 Microsoft  Windows  98\r\n"
               "Installed marker: absent\r\n"
               "Create folder c:\\ltdrv: done\r\n"
+              "Check the medium's files against \\MANIFEST.TXT: skipped, it is not there\r\n"
               "Add the driver-loader line to c:\\config.sys: done\r\n"
               "Place c:\\ltdrv\\95drv.exe from \\95-98\\95drv.exe: done\r\n"
               "Place c:\\ltdrv\\Vave_R.exe from \\Vave_R.exe: done\r\n"
@@ -324,9 +325,24 @@ TEST(Unattended, TheLogOfAFailureAndARefusal) {
         EXPECT_EQ(RunWith(m, "/install SCSI /log C:\\setup.log"), ExitStepFailed);
         EXPECT_EQ(StepLines(m, "C:\\setup.log"),
                   (Texts{"Create folder c:\\ltdrv: done",
+                         "Check the medium's files against \\MANIFEST.TXT: skipped, it is not there",
                          "Place C:\\WINNT\\system32\\drivers\\ZIV.sys from \\NT\\ZIV.sys: already there and kept",
                          "Place c:\\ltdrv\\Vave_R.exe from \\Vave_R.exe: failed, the source cannot be read",
                          "Error: Soure File Two not found", "Exit code: 1603"}));
+    }
+    {
+        SCOPED_TRACE("a driver that differs from the medium's manifest");
+        winsim::Machine m;
+        m.SetWindows2000();
+        InsertMedium(m);
+        WriteManifest(m);
+        m.WriteFile("E:\\NT\\ZIV.sys", MediumBytes(m, "\\NT\\ZIV.sys") + "?");
+        EXPECT_EQ(RunWith(m, "/install SCSI /log C:\\setup.log"), ExitStepFailed);
+        EXPECT_EQ(
+            StepLines(m, "C:\\setup.log"),
+            (Texts{"Create folder c:\\ltdrv: done",
+                   "Place C:\\WINNT\\system32\\drivers\\ZIV.sys from \\NT\\ZIV.sys: failed, the manifest refuses it",
+                   "Error: Setup cannot use \\NT\\ZIV.sys: the file on the medium is damaged", "Exit code: 1603"}));
     }
     {
         SCOPED_TRACE("a registry that refuses writes");
