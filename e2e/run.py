@@ -510,6 +510,19 @@ class Runner:
                 # Kept aside, for the "insert" step to bring back as a person would the disc.
                 path = host_path(drives, 'e:' + rest)
                 os.rename(path, path + '.away')
+            elif verb in ('damaged', 'halved'):
+                # The scenario's own copy of a medium file, harmed as on its way to the medium after
+                # the manifest was written: one byte in its middle changed, or its second half lost.
+                path = host_path(drives, 'e:' + rest)
+                with open(path, 'rb') as f:
+                    data = bytearray(f.read())
+                if verb == 'damaged':
+                    data[len(data) // 2] ^= 0x20
+                else:
+                    del data[len(data) // 2:]
+                os.remove(path)  # a copy, but never written through to what it came from
+                with open(path, 'wb') as f:
+                    f.write(data)
             elif verb == 'file':
                 path, _, content = rest.partition('=')
                 target = host_path(drives, path.strip())
