@@ -22,18 +22,19 @@ bool FilePresent(const char *path) {
 
 // Places `source` at `destination`. Returns the step's message when the source cannot be read
 // or a path does not fit its buffer; "Setup cannot write" and the destination when the copy
-// left no file there (one that was there already counts as placed); otherwise nothing.
+// left no whole file there (one that was there already counts as placed); otherwise nothing.
 const char *Place(CSetupReport &report, const char *source, const char *destination, const char *message) {
     if (!SetPath(SourcePath, source) || !SetPath(DestinationPath, destination)) {
         report.Step(PlaceStep, destination, source, StepPathTooLong);
         return message;
     }
     int copy = CopyIfPresent();
-    if (copy == CopySourceMissing) {
+    // A medium that fails part-way through a file is as good as one without it.
+    if (copy == CopySourceMissing || copy == CopySourceUnreadable) {
         report.Step(PlaceStep, DestinationPath, SourcePath, StepSourceMissing);
         return message;
     }
-    bool placed = FilePresent(DestinationPath);
+    bool placed = (copy == CopyDone || copy == CopyKept) && FilePresent(DestinationPath);
     report.Step(PlaceStep, DestinationPath, SourcePath, !placed ? StepRefused : copy == CopyDone ? StepDone : StepKept);
     return placed ? nullptr : NamingPath(CannotWritePrefix, DestinationPath);
 }
