@@ -3,6 +3,7 @@
 #include "platform/buffered_file.h"
 
 const char ToolFolder[] = "c:\\ltdrv";
+const char WorkCopyName[] = "\\~RCSETUP.TMP";
 
 char SourcePath[PathBufferSize];
 char DestinationPath[PathBufferSize];
@@ -54,16 +55,33 @@ int LoadProgramsFolder() {
     return answer;
 }
 
+void ClearWorkFile(const char *path) {
+    SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(path);
+}
+
 int CopyIfPresent(CopyCheck check) {
-    // Opened without any sharing restriction, so the copy below can read it too.
     CFileReader source;
-    if (!source.Open(SourcePath)) return 0;
-    int copy = CopyDone;
-    if (!CopyFileA(SourcePath, DestinationPath, TRUE))
-        copy = GetLastError() == ERROR_FILE_EXISTS ? CopyKept : CopyRefused;
-    else if (check && !check(DestinationPath)) {
-        DeleteFileA(DestinationPath);
-        copy = CopyRejected;
-    }
-    return copy;
+    if (!source.Open(SourcePath)) return CopySourceMissing;
+    if (GetFileAttributesA(DestinationPath) != INVALID_FILE_ATTRIBUTES) return CopyKept;
+    // The work copy stands beside the destination, so that the rename never crosses a drive.
+    char workCopy[PathBufferSize];
+    char *name = workCopy;
+    SetPath(workCopy, DestinationPath);
+    for (char *c = workCopy; *c; ++c)
+        if (*c == '\\') name = c;
+    *name = '\0';
+    if (!AppendToPath(workCopy, WorkCopyName)) return CopyRefused;
+    ClearWorkFile(workCopy);
+    CFileWriter copy;
+    if (!copy.Create(workCopy)) return CopyRefused;
+    for (int c; (c = source.Get()) != CFileReader::End;) copy.Put(static_cast<char>(c));
+    bool written = copy.Commit();
+    int result = source.Failed()                        ? CopySourceUnreadable
+                 : !written                             ? CopyRefused
+                 : check && !check(workCopy)            ? CopyRejected
+                 : MoveFileA(workCopy, DestinationPath) ? CopyDone
+                                                        : CopyRefused;
+    if (result != CopyDone) DeleteFileA(workCopy);
+    return result;
 }

@@ -32,12 +32,23 @@ int LoadSystemDirectory();
 enum { ProgramsFolderTooLong = -1, ProgramsFolderUnknown = 0, ProgramsFolderFound = 1 };
 int LoadProgramsFolder();
 
-// Copies SourcePath to DestinationPath unless the destination exists. CopySourceMissing (0)
-// when the source cannot be opened for reading (nothing is attempted); otherwise what became
-// of the copy. The install judges the step by whether the destination is there afterwards.
-// A `check` that answers FALSE for the copy has it deleted: CopyRejected.
+// What a file is copied under, in its destination's folder, until it is whole there.
+extern const char WorkCopyName[];
+
+// Takes away a work file left by a run that was cut off, whatever its attributes (Windows will
+// not make a file anew over a hidden or system one).
+void ClearWorkFile(const char *path);
+
+// Whether the whole work copy at `workCopy` may take the destination's name.
 typedef BOOL (*CopyCheck)(LPCSTR workCopy);
-enum { CopySourceMissing = 0, CopyDone = 1, CopyKept = 2, CopyRefused = 3, CopyRejected = 4 };
+
+// Copies SourcePath to DestinationPath unless the destination exists: to a work copy in the
+// destination's folder first, flushed to the disk, checked by `check` where one is given, and
+// only then given its name, so a file under that name is always whole. CopySourceMissing (0)
+// when the source cannot be opened for reading (nothing is attempted); otherwise what became
+// of the copy. Whatever fails part-way leaves no work copy. The install judges the step by
+// whether the destination is there afterwards.
+enum { CopySourceMissing = 0, CopyDone, CopyKept, CopyRefused, CopySourceUnreadable, CopyRejected };
 int CopyIfPresent(CopyCheck check = nullptr);
 
 #endif

@@ -131,6 +131,7 @@ bool RewriteConfigSys(const char *path, bool adding, bool &loaderSeen) {
     if (exists && !config.file.Open(path)) return false;
     // Without a work file CONFIG.SYS is still read, to learn whether it holds the line.
     CFileWriter work;
+    ClearWorkFile(WorkFile);
     work.Create(WorkFile);
     if (adding) WritePiece(work, LoaderLine, sizeof LoaderLine - 1);
     bool readWhole = true, seen = false;
@@ -142,7 +143,8 @@ bool RewriteConfigSys(const char *path, bool adding, bool &loaderSeen) {
     // The part that could not be read may hold the line.
     if (readWhole || seen) loaderSeen = seen;
     if (!work.IsOpen()) return false;
-    bool written = work.Close() && readWhole;
+    // On the disk before it takes CONFIG.SYS's place, or a power cut could leave it empty.
+    bool written = work.Commit() && readWhole;
     // A read-only CONFIG.SYS was protected on purpose: it is not rewritten.
     bool protectedFile = exists && (attributes & FILE_ATTRIBUTE_READONLY);
     if (written && !protectedFile && ReplaceWithWorkFile(path, exists, attributes)) return true;
@@ -153,6 +155,10 @@ bool RewriteConfigSys(const char *path, bool adding, bool &loaderSeen) {
 bool WritePagingSetting(const char *key, const char *value) {
     return WritePrivateProfileStringA(PagingSection, key, value, ProfileFile);
 }
+
+// The Windows 95 family keeps profile writes in a cache until asked to write them out; the
+// call answers 0 by design.
+void FlushProfile() { WritePrivateProfileStringA(nullptr, nullptr, nullptr, ProfileFile); }
 
 bool SetString(HKEY key, const char *name, const char *value) {
     return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(value),
@@ -233,6 +239,7 @@ int RestoreFromRecord(HKEY marker) {
     char names[4];
     if (!anyPresent && GetPrivateProfileStringA(PagingSection, nullptr, "", names, sizeof names, ProfileFile) == 0)
         WritePagingSetting(nullptr, nullptr);
+    FlushProfile();
     return PagingRestored;
 }
 
@@ -279,11 +286,13 @@ int MovePagingToDriveD() {
     if (!recorded) return 0;
     bool written = true;
     for (int i = 0; i < 2; ++i) written &= WritePagingSetting(PagingKeys[i], PagingValues[i]);
+    FlushProfile();
     return written;
 }
 
 void ClearPagingSettings() {
     for (const char *key : PagingKeys) WritePagingSetting(key, " ");
+    FlushProfile();
 }
 
 int RecordPagingSettings(HKEY marker) {
@@ -299,9 +308,19 @@ int RecordPagingSettings(HKEY marker) {
 }
 
 int RestorePagingSettings(HKEY marker) {
-    // An install whose record did not reach the marker left it where it was made.
+    // An install whose record did not reach the marker left it where it was made. The marker
+    // takes it over first, so that it outlives an uninstall that stops; where it cannot, the
+    // record is read where it is, and stays until the marker goes.
     HKEY early = HoldsMovedRecord(marker) ? nullptr : OpenEarlyRecord();
-    if (HoldsMovedRecord(early)) marker = early;
+    if (HoldsMovedRecord(early)) {
+        if (marker && CopyRecord(early, marker)) {
+            RegCloseKey(early);
+            early = nullptr;
+            DeleteOwnKey(SwapFileRecordKey);
+        } else {
+            marker = early;
+        }
+    }
     int restored = RestoreFromRecord(marker);
     if (early) RegCloseKey(early);
     return restored;

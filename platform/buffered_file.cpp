@@ -80,3 +80,8 @@ BOOL CFileWriter::Close() {
     m_failed = TRUE;
     return written;
 }
+
+BOOL CFileWriter::Commit() {
+    BOOL written = Flush() && FlushFileBuffers(m_file);
+    return Close() && written;
+}

@@ -55,6 +55,9 @@ public:
     BOOL Flush();
     // Flushes and closes; TRUE when every byte was written.
     BOOL Close();
+    // Closes once every byte is on the disk itself, not just handed to the system: for a file
+    // that is to take another's place.
+    BOOL Commit();
 
 private:
     BOOL Open(LPCSTR path, DWORD share, DWORD disposition);

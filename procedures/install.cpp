@@ -44,8 +44,8 @@ bool FilePresent(const char *path) {
 // Places `source` at `destination`, the copy held to the manifest's entry for `entry` (by
 // default the source itself). Returns the step's message when the source cannot be read or a
 // path does not fit its buffer; "Setup cannot use", the source and why, when the manifest
-// refuses the copy; "Setup cannot write" and the destination when the copy left no file there
-// (one that was there already counts as placed); otherwise nothing.
+// refuses the copy; "Setup cannot write" and the destination when the copy left no whole file
+// there (one that was there already counts as placed); otherwise nothing.
 const char *Place(CSetupReport &report, const char *source, const char *destination, const char *message,
                   const char *entry = nullptr) {
     if (!SetPath(SourcePath, source) || !SetPath(DestinationPath, destination)) {
@@ -55,11 +55,12 @@ const char *Place(CSetupReport &report, const char *source, const char *destinat
     CheckedEntry = entry ? entry : source;
     CheckResult = MediumFileIntact;
     int copy = CopyIfPresent(CheckCopy);
-    if (copy == CopySourceMissing) {
+    // A medium that fails part-way through a file is as good as one without it.
+    if (copy == CopySourceMissing || copy == CopySourceUnreadable) {
         report.Step(PlaceStep, DestinationPath, SourcePath, StepSourceMissing);
         return message;
     }
-    bool placed = FilePresent(DestinationPath);
+    bool placed = (copy == CopyDone || copy == CopyKept) && FilePresent(DestinationPath);
     report.Step(PlaceStep, DestinationPath, SourcePath,
                 copy == CopyRejected ? StepManifestRefused
                 : !placed            ? StepRefused

@@ -50,6 +50,23 @@ void RemoveInProgramsFolder(CSetupReport &report, const char *name) {
                     folder == ProgramsFolderUnknown ? StepNoProgramsFolder : StepPathTooLong);
 }
 
+// Takes away the work copy that an install cut off while copying may have left in `folder`;
+// said only where there was one.
+void RemoveWorkCopy(CSetupReport &report, char (&folder)[PathBufferSize], bool formed) {
+    if (formed && AppendToPath(folder, WorkCopyName) && GetFileAttributesA(folder) != INVALID_FILE_ATTRIBUTES)
+        Remove(report, folder);
+}
+
+// The work copies of the folders the install copies into on every Windows: the tool folder
+// and the Programs folder; and of `folder` in the system directory.
+void RemoveWorkCopies(CSetupReport &report) {
+    RemoveWorkCopy(report, DestinationPath, SetPath(DestinationPath, ToolFolder));
+    RemoveWorkCopy(report, ProgramsFolder, LoadProgramsFolder() == ProgramsFolderFound);
+}
+void RemoveWorkCopyInSystemDirectory(CSetupReport &report, const char *folder) {
+    RemoveWorkCopy(report, SystemDirectory, LoadSystemDirectory() && AppendToPath(SystemDirectory, folder));
+}
+
 // Deletes one of the program's own keys with its subkeys, and notes it if it stays.
 void RemoveKey(CSetupReport &report, const char *path, const char *left) {
     NoteLeftover(left);
@@ -92,8 +109,10 @@ void UninstallWindows95Family(CSetupReport &report) {
     RemoveInSystemDirectory(report, "\\iosubsys\\95drv.vxd");
     RemoveInSystemDirectory(report, "\\SCSIDRV.VXD");
     RemoveInSystemDirectory(report, "\\SCSIDRV.SYS");
+    RemoveWorkCopies(report);
+    RemoveWorkCopyInSystemDirectory(report, "");
+    RemoveWorkCopyInSystemDirectory(report, "\\iosubsys");
     RestoreSwapFileSettings(report);
-    RemoveEarlyRecord(report);
     RemoveKey(report, ScvxdEntryKey, DeleteScvxdKey());
 }
 
@@ -102,6 +121,8 @@ void UninstallNtFamily(CSetupReport &report) {
     RemoveInProgramsFolder(report, "\\RizoZezu.exe");
     RemoveKey(report, ZivServiceKey, DeleteZivService());
     Remove(report, "c:\\ltdrv\\vave_r.exe");
+    RemoveWorkCopies(report);
+    RemoveWorkCopyInSystemDirectory(report, "\\drivers");
 }
 
 }  // namespace
@@ -139,6 +160,8 @@ int UninstallDriverSet(CSetupReport &report) {
         report.Step(DeleteKeyStep, InstalledMarkerKey, nullptr, StepMarkerKept);
     else
         RemoveKey(report, InstalledMarkerKey, DeleteOwnKey(InstalledMarkerKey));
+    // The swap file's record goes only with the marker: an uninstall that stopped still needs it.
+    if (!Leftover[0]) RemoveEarlyRecord(report);
     if (Leftover[0]) {
         report.Failure(NamingPath(CannotRemovePrefix, Leftover));
         SetupFailed = -1;

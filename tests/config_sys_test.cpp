@@ -211,7 +211,8 @@ TEST_F(ConfigSys, TheOldFileGoesOnlyOnceTheNewOneIsInPlace) {
     for (const auto &call : machine.calls)
         if (call.rfind("DeleteFileA(", 0) == 0 || call.rfind("MoveFileA(", 0) == 0) steps.push_back(call);
     EXPECT_EQ(steps, (std::vector<std::string>{
-                         "DeleteFileA(c:\\CONFIG.SSO) = 1", "MoveFileA(c:\\config.sys, c:\\CONFIG.SSO) = 1",
+                         "DeleteFileA(c:\\CONFIG.SSS) = 0 (error 2)", "DeleteFileA(c:\\CONFIG.SSO) = 1",
+                         "MoveFileA(c:\\config.sys, c:\\CONFIG.SSO) = 1",
                          "MoveFileA(c:\\CONFIG.SSS, c:\\config.sys) = 1", "DeleteFileA(c:\\CONFIG.SSO) = 1"}));
 }
 

@@ -25,7 +25,9 @@ TEST_F(Paging, MovesTheSwapFileToALargeEnoughFixedDiskD) {
     MovePagingToDriveD();
     EXPECT_EQ(IniText(), "[386Enh]\r\nother=1\r\nPagingDrive=d:\r\nMaxPagingFileSize=307200\r\n");
     auto writes = machine.CallsNamed("WritePrivateProfileStringA");
-    ASSERT_EQ(writes.size(), 2u);
+    ASSERT_EQ(writes.size(), 3u);
+    EXPECT_EQ(writes[2], "WritePrivateProfileStringA(NULL, NULL, NULL, system.ini) = 0 (flushed)")
+        << "then to the disk";
     EXPECT_NE(writes[0].find("PagingDrive"), std::string::npos) << "the drive first";
 }
 

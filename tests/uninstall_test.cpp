@@ -56,10 +56,11 @@ TEST(Uninstall, TheStepsComeInTheirOrder) {
     std::vector<std::string> deleted;
     for (const auto &c : m.calls)
         if (c.rfind("DeleteFileA(", 0) == 0) deleted.push_back(c.substr(12, c.find(')') - 12));
-    EXPECT_EQ(deleted, (std::vector<std::string>{
-                           "c:\\CONFIG.SSO", "c:\\CONFIG.SSO", "c:\\ltdrv\\95drv.exe", "c:\\ltdrv\\Vave_R.exe",
-                           m.programsFolder + "\\RizoZezu.lnk", m.systemDirectory + "\\iosubsys\\95drv.vxd",
-                           m.systemDirectory + "\\SCSIDRV.VXD", m.systemDirectory + "\\SCSIDRV.SYS"}));
+    EXPECT_EQ(deleted,
+              (std::vector<std::string>{"c:\\CONFIG.SSS", "c:\\CONFIG.SSO", "c:\\CONFIG.SSO", "c:\\ltdrv\\95drv.exe",
+                                        "c:\\ltdrv\\Vave_R.exe", m.programsFolder + "\\RizoZezu.lnk",
+                                        m.systemDirectory + "\\iosubsys\\95drv.vxd",
+                                        m.systemDirectory + "\\SCSIDRV.VXD", m.systemDirectory + "\\SCSIDRV.SYS"}));
     auto last = m.calls.end() - 1;
     while (last->rfind("ExitWindowsEx", 0) != 0) --last;
     EXPECT_EQ(*last, "ExitWindowsEx(2, 0) = 1");

@@ -77,8 +77,8 @@ OpenFile *FileSystem::FileOf(HANDLE handle) {
 
 }  // namespace winsim
 
-HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES, DWORD disposition, DWORD,
-                          HANDLE) {
+HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES, DWORD disposition,
+                          DWORD attributes, HANDLE) {
     Machine &m = Machine::Current();
     std::string call = "CreateFileA(" + Arg(name) + ", " + AccessName(access) + ", " + ShareName(share) + ", " +
                        DispositionName(disposition) + ")";
@@ -96,7 +96,18 @@ HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATT
     if (writes && exists && m.IsReadOnly(host)) return refuse(ERROR_ACCESS_DENIED);
     if (writes && WriteProtected(m.DriveOf(Arg(name)))) return refuse(ERROR_WRITE_PROTECT);
     if (m.IsLocked(host) || m.Held(host, access, share)) return refuse(ERROR_SHARING_VIOLATION);
-    if (!exists || disposition == CREATE_ALWAYS) std::ofstream(host, std::ios::binary | std::ios::trunc);
+    // Windows replaces a hidden or system file only when asked for those attributes again; Wine
+    // does it anyway.
+    DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    if (exists && disposition == CREATE_ALWAYS && (m.Attributes(Arg(name)) & kept & ~attributes))
+        return refuse(ERROR_ACCESS_DENIED);
+    if (!exists || disposition == CREATE_ALWAYS) {
+        if (m.Change() != Power::Go) return refuse(ERROR_NOT_READY);
+        std::ofstream(host, std::ios::binary | std::ios::trunc);
+        // The file's entry is on the disk; what is written into it is in the cache.
+        m.Flushed(host);
+        m.NoteUnflushed(host, "");
+    }
     HANDLE handle = reinterpret_cast<HANDLE>(m.m_lastHandle += 4);
     m.m_openFiles[handle] = {Arg(name), host, access, share};
     m.Succeed(call);
@@ -133,11 +144,26 @@ BOOL WINAPI WriteFile(HANDLE handle, LPCVOID buffer, DWORD size, LPDWORD written
     OpenFile &f = *file;
     // A full disk takes none of the bytes.
     if (!Spend(m.DriveOf(f.path), size)) return m.Fail(call, ERROR_DISK_FULL);
+    // The power going during the write leaves half of it.
+    Power::Verdict power = m.Change();
+    if (power == Power::Dead) return m.Fail(call, ERROR_NOT_READY);
+    DWORD count = power == Power::CutNow ? size / 2 : size;
+    m.NoteUnflushed(f.host);
     std::fstream out(f.host, std::ios::binary | std::ios::in | std::ios::out);
     out.seekp(static_cast<std::streamoff>(f.position));
-    out.write(static_cast<const char *>(buffer), size);
-    f.position += size;
-    *written = size;
+    out.write(static_cast<const char *>(buffer), count);
+    f.position += count;
+    *written = count;
+    return power == Power::CutNow ? m.Fail(call, ERROR_NOT_READY) : m.Succeed(call);
+}
+
+BOOL WINAPI FlushFileBuffers(HANDLE handle) {
+    Machine &m = Machine::Current();
+    OpenFile *file = m.FileOf(handle);
+    if (!file) return m.Fail("FlushFileBuffers(?)", ERROR_INVALID_HANDLE);
+    std::string call = "FlushFileBuffers(" + file->path + ")";
+    if (m.IsOff()) return m.Fail(call, ERROR_NOT_READY);
+    m.Flushed(file->host);
     return m.Succeed(call);
 }
 

@@ -166,6 +166,15 @@ bool FileSystem::DirectoryExists(const std::string &windowsPath) { return HostIs
 
 void FileSystem::MakeDirectory(const std::string &windowsPath) { fs::create_directories(HostPath(windowsPath)); }
 
+void FileSystem::AfterPowerCut(bool lose) {
+    if (lose)
+        for (const auto &file : m_unflushed)
+            if (fs::is_regular_file(file.first))
+                std::ofstream(file.first, std::ios::binary | std::ios::trunc) << file.second;
+    m_unflushed.clear();
+    m_openFiles.clear();
+}
+
 }  // namespace winsim
 
 UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT size) {
@@ -213,6 +222,7 @@ BOOL WINAPI SetFileAttributesA(LPCSTR name, DWORD attributes) {
     std::string call = "SetFileAttributesA(" + Arg(name) + ", " + hex + ")";
     std::string host = m.HostPath(Arg(name));
     if (!HostExists(host)) return m.Fail(call, ERROR_FILE_NOT_FOUND);
+    if (m.Change() != Power::Go) return m.Fail(call, ERROR_NOT_READY);
     if (attributes & FILE_ATTRIBUTE_READONLY)
         m.m_readOnly.insert(host);
     else
@@ -240,7 +250,13 @@ BOOL WINAPI CopyFileA(LPCSTR from, LPCSTR to, BOOL failIfExists) {
     if (WriteProtected(drive)) return m.Fail(call, ERROR_WRITE_PROTECT);
     std::string bytes = ReadHostFile(source);
     if (!Spend(drive, bytes.size())) return m.Fail(call, ERROR_DISK_FULL);
-    std::ofstream(target, std::ios::binary | std::ios::trunc) << bytes;
+    Power::Verdict power = m.Change();
+    if (power == Power::Dead) return m.Fail(call, ERROR_NOT_READY);
+    // A copy is not flushed: all of it is in the cache.
+    m.NoteUnflushed(target, "");
+    std::ofstream(target, std::ios::binary | std::ios::trunc)
+        << (power == Power::CutNow ? bytes.substr(0, bytes.size() / 2) : bytes);
+    if (power == Power::CutNow) return m.Fail(call, ERROR_NOT_READY);
     // The copy takes the source's attributes along, read-only included, as Wine's does.
     m.m_attributes.erase(target);
     if (m.m_attributes.count(source)) m.m_attributes[target] = m.m_attributes[source];
@@ -256,10 +272,17 @@ BOOL WINAPI MoveFileA(LPCSTR from, LPCSTR to) {
     if (target.empty() || !HostIsDirectory(HostParent(target))) return m.Fail(call, ERROR_PATH_NOT_FOUND);
     if (HostExists(target)) return m.Fail(call, ERROR_ALREADY_EXISTS);
     if (m.IsLocked(source) || m.Held(source)) return m.Fail(call, ERROR_SHARING_VIOLATION);
-    if (m.m_failingMoves.count(source)) return m.Fail(call, ERROR_ACCESS_DENIED);
+    if (m.m_failingMoves.count(source) || m.m_failingCopies.count(target)) return m.Fail(call, ERROR_ACCESS_DENIED);
+    if (m.Change() != Power::Go) return m.Fail(call, ERROR_NOT_READY);
     std::error_code error;
     fs::rename(source, target, error);
     if (error) return m.Fail(call, ERROR_ACCESS_DENIED);
+    // The bytes in the cache go with the file.
+    auto unflushed = m.m_unflushed.find(source);
+    if (unflushed != m.m_unflushed.end()) {
+        m.m_unflushed[target] = unflushed->second;
+        m.m_unflushed.erase(source);
+    }
     // A read-only file may be renamed; it stays read-only, as under Wine and Windows.
     if (m.m_readOnly.erase(source)) m.m_readOnly.insert(target);
     auto attributes = m.m_attributes.find(source);
@@ -280,8 +303,10 @@ BOOL WINAPI DeleteFileA(LPCSTR name) {
     if (m.IsLocked(host) || m.Held(host)) return m.Fail(call, ERROR_SHARING_VIOLATION);
     if (WriteProtected(m.DriveOf(Arg(name)))) return m.Fail(call, ERROR_WRITE_PROTECT);
     if (m.m_failingDeletes.count(host)) return m.Fail(call, ERROR_ACCESS_DENIED);
+    if (m.Change() != Power::Go) return m.Fail(call, ERROR_NOT_READY);
     fs::remove(host);
     m.m_attributes.erase(host);
+    m.m_unflushed.erase(host);
     return m.Succeed(call);
 }
 
@@ -292,6 +317,7 @@ BOOL WINAPI CreateDirectoryA(LPCSTR name, LPSECURITY_ATTRIBUTES) {
     if (host.empty() || !HostIsDirectory(HostParent(host))) return m.Fail(call, ERROR_PATH_NOT_FOUND);
     if (HostExists(host)) return m.Fail(call, ERROR_ALREADY_EXISTS);
     if (WriteProtected(m.DriveOf(Arg(name)))) return m.Fail(call, ERROR_WRITE_PROTECT);
+    if (m.Change() != Power::Go) return m.Fail(call, ERROR_NOT_READY);
     fs::create_directory(host);
     return m.Succeed(call);
 }
@@ -302,6 +328,7 @@ BOOL WINAPI RemoveDirectoryA(LPCSTR name) {
     std::string host = m.HostPath(Arg(name));
     if (!HostIsDirectory(host)) return m.Fail(call, HostExists(host) ? ERROR_DIRECTORY : ERROR_FILE_NOT_FOUND);
     if (!fs::is_empty(host)) return m.Fail(call, ERROR_DIR_NOT_EMPTY);
+    if (m.Change() != Power::Go) return m.Fail(call, ERROR_NOT_READY);
     fs::remove(host);
     return m.Succeed(call);
 }

@@ -7,6 +7,7 @@
 #include <set>
 #include <string>
 
+#include "winsim/host.h"
 #include "winsim/win32.h"
 
 namespace winsim {
@@ -70,8 +71,8 @@ public:
     bool IsReadOnly(const std::string &host) const { return m_readOnly.count(host) != 0; }
     bool IsLocked(const std::string &host) const { return m_locked.count(host) != 0; }
 
-    // Calls that fail with access denied for a given path, whatever else holds: CopyFileA to
-    // that destination, MoveFileA of that file, DeleteFileA of that file.
+    // Calls that fail with access denied for a given path, whatever else holds: CopyFileA or
+    // MoveFileA to that destination, MoveFileA of that file, DeleteFileA of that file.
     void FailCopyTo(const std::string &windowsPath) { m_failingCopies.insert(HostPath(windowsPath)); }
     void FailMoveOf(const std::string &windowsPath) { m_failingMoves.insert(HostPath(windowsPath)); }
     void FailDeleteOf(const std::string &windowsPath) { m_failingDeletes.insert(HostPath(windowsPath)); }
@@ -81,6 +82,16 @@ public:
     // The file handles the program holds, and letting go of one (false when it is none).
     int OpenFileHandles() const { return static_cast<int>(m_openFiles.size()); }
     bool CloseFile(HANDLE handle);
+
+    // What each file written since it was last flushed held then, by host path: what a power
+    // cut that loses the cache leaves of it. Noted before the first such write.
+    void NoteUnflushed(const std::string &host, const std::string &heldBefore) {
+        m_unflushed.emplace(host, heldBefore);
+    }
+    void NoteUnflushed(const std::string &host) { NoteUnflushed(host, ReadHostFile(host)); }
+    void Flushed(const std::string &host) { m_unflushed.erase(host); }
+    // The power back: unflushed bytes lost (when `lose`), and the dead process's handles gone.
+    void AfterPowerCut(bool lose);
     OpenFile *FileOf(HANDLE handle);  // null for a handle it does not hold
 
 private:
@@ -93,6 +104,7 @@ private:
     friend BOOL WINAPI ::ReadFile(HANDLE, LPVOID, DWORD, LPDWORD, LPOVERLAPPED);
     friend BOOL WINAPI ::WriteFile(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
     friend DWORD WINAPI ::SetFilePointer(HANDLE, LONG, PLONG, DWORD);
+    friend BOOL WINAPI ::FlushFileBuffers(HANDLE);
 
     // Whether a handle the program holds keeps `host` from being opened with `access` and
     // `share`. Deleting or renaming needs sharing that the program never grants.
@@ -104,6 +116,7 @@ private:
     std::map<std::string, DWORD> m_attributes;  // hidden and system bits by host path
     std::set<std::string> m_failingCopies, m_failingMoves, m_failingDeletes;
     std::map<std::string, size_t> m_failingReads;
+    std::map<std::string, std::string> m_unflushed;
     std::map<HANDLE, OpenFile> m_openFiles;
     uintptr_t m_lastHandle = 0x1000;
 };

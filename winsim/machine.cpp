@@ -48,6 +48,14 @@ void Machine::SetWindowsMe() { SetVersion({4, 90, 3000}); }
 void Machine::SetWindowsNt4(BYTE productType) { SetVersion({4, 0, 1381, VER_PLATFORM_WIN32_NT, productType, false}); }
 void Machine::SetWindows2000(BYTE productType) { SetVersion({5, 0, 2195, VER_PLATFORM_WIN32_NT, productType, false}); }
 
+void Machine::PowerOn() {
+    AfterPowerCut(loseUnflushed && m_off);
+    CloseAllKeys();
+    m_off = false;
+    cutAt = 0;
+    changes = 0;
+}
+
 void Machine::Record(const std::string &line) { calls.push_back(line); }
 
 std::vector<std::string> Machine::CallsNamed(const std::string &name) const { return CallsStartingWith(name + "("); }

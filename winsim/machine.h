@@ -10,6 +10,7 @@
 
 #include "winsim/files.h"
 #include "winsim/host.h"
+#include "winsim/power.h"
 #include "winsim/registry.h"
 #include "winsim/shell.h"
 #include "winsim/token.h"
@@ -19,7 +20,13 @@
 
 namespace winsim {
 
-class Machine : public Version, public FileSystem, public Registry, public Shell, public Token, public Ui {
+class Machine : public Version,
+                public FileSystem,
+                public Registry,
+                public Shell,
+                public Token,
+                public Ui,
+                public Power {
 public:
     Machine();
     ~Machine();
@@ -34,6 +41,10 @@ public:
     void SetWindowsMe();
     void SetWindowsNt4(BYTE productType = VER_NT_WORKSTATION);
     void SetWindows2000(BYTE productType = VER_NT_WORKSTATION);
+
+    // The power back after a cut: what was lost with it is gone (unflushed bytes, when that
+    // model is chosen), the program's handles with its process, and the count starts again.
+    void PowerOn();
 
     // Process: how it was started, and the clock
     std::string commandLine = "Setup.exe";

@@ -90,6 +90,13 @@ BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value,
     Machine &m = Machine::Current();
     std::string call =
         "WritePrivateProfileStringA(" + Arg(section) + ", " + Arg(key) + ", " + Arg(value) + ", " + Arg(file) + ")";
+    // Three nulls write the cached file to the disk, and answer 0 all the same.
+    if (!section && !key && !value && file) {
+        if (!m.IsOff()) m.Flushed(m.HostPath(ProfileName(m, file)));
+        m.lastError = ERROR_SUCCESS;
+        m.Record(call + " = 0 (flushed)");
+        return FALSE;
+    }
     if (!section || !file) return m.Fail(call, ERROR_INVALID_PARAMETER);
     std::string name = ProfileName(m, file);
     std::string host = m.HostPath(name);
@@ -135,6 +142,9 @@ BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value,
     std::string text;
     for (const auto &line : lines) text += line + "\r\n";
     if (!Spend(m.DriveOf(name), text.size())) return m.Fail(call, ERROR_DISK_FULL);
+    if (m.Change() != Power::Go) return m.Fail(call, ERROR_NOT_READY);
+    // Windows keeps the file in a cache until it is flushed.
+    m.NoteUnflushed(host, HostExists(host) ? ReadHostFile(host) : "");
     std::ofstream(host, std::ios::binary | std::ios::trunc) << text;
     return m.Succeed(call);
 }

@@ -6,6 +6,7 @@
 
 using winsim::Arg;
 using winsim::Machine;
+using winsim::Power;
 using winsim::RegKey;
 
 namespace {
@@ -54,6 +55,8 @@ LONG Registry::Descend(std::shared_ptr<RegKey> &key, const std::string &path, bo
             return ERROR_FILE_NOT_FOUND;
         } else if (checked && (IsReadOnly(key.get()) || key->denyOpen)) {
             return ERROR_ACCESS_DENIED;
+        } else if (checked && Machine::Current().Change() != Power::Go) {
+            return ERROR_NOT_READY;
         } else {
             auto child = std::make_shared<RegKey>();
             child->name = part;
@@ -156,6 +159,7 @@ LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType, c
                        ", " + std::to_string(cbData) + ")";
     std::shared_ptr<RegKey> key;
     if (LONG error = m.Lookup(hKey, true, key)) return Record(m, call, error);
+    if (m.Change() != Power::Go) return Record(m, call, ERROR_NOT_READY);
     winsim::RegValue value;
     value.type = dwType;
     if (cbData && lpData) value.data.assign(lpData, lpData + cbData);
@@ -190,7 +194,9 @@ LONG WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
     std::string call = "RegDeleteValueA(" + KeyName(hKey) + ", " + Arg(lpValueName) + ")";
     std::shared_ptr<RegKey> key;
     if (LONG error = m.Lookup(hKey, true, key)) return Record(m, call, error);
-    if (key->values.erase(lpValueName ? lpValueName : "") == 0) return Record(m, call, ERROR_FILE_NOT_FOUND);
+    if (!key->values.count(lpValueName ? lpValueName : "")) return Record(m, call, ERROR_FILE_NOT_FOUND);
+    if (m.Change() != Power::Go) return Record(m, call, ERROR_NOT_READY);
+    key->values.erase(lpValueName ? lpValueName : "");
     return Record(m, call, ERROR_SUCCESS);
 }
 
@@ -217,6 +223,7 @@ LONG WINAPI RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
     if (IsReadOnly(key.get()) || key->denyOpen) return Record(m, call, ERROR_ACCESS_DENIED);
     // Windows NT deletes only a key without subkeys; Windows 95 takes the whole subtree.
     if (m.IsNt() && !key->subkeys.empty()) return Record(m, call, ERROR_ACCESS_DENIED);
+    if (m.Change() != Power::Go) return Record(m, call, ERROR_NOT_READY);
     MarkDeleted(*key);
     key->parent->subkeys.erase(key->name);
     return Record(m, call, ERROR_SUCCESS);

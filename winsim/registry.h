@@ -37,6 +37,7 @@ public:
     const RegValue *FindValue(HKEY root, const std::string &path, const std::string &name);
     void SetString(HKEY root, const std::string &path, const std::string &name, const std::string &value);
     int OpenKeyHandles() const { return static_cast<int>(m_openKeys.size()); }
+    void CloseAllKeys() { m_openKeys.clear(); }
 
 private:
     // The calls that keep this bookkeeping.

@@ -386,5 +386,6 @@ BOOL WINAPI AdjustTokenPrivileges(HANDLE TokenHandle, BOOL DisableAllPrivileges,
                                   DWORD BufferLength, PTOKEN_PRIVILEGES PreviousState, PDWORD ReturnLength);
 BOOL WINAPI ExitWindowsEx(UINT uFlags, DWORD dwReserved);
 BOOL WINAPI CloseHandle(HANDLE hObject);
+BOOL WINAPI FlushFileBuffers(HANDLE hFile);
 
 #endif
