@@ -22,8 +22,8 @@ int CheckMediumFile(LPCSTR mediumFile, LPCSTR path) {
     // the manifest needs no parsing: a line that is not an entry names no file.
     CFileReader file;
     DWORD size = 0, crc = 0xFFFFFFFF;
-    if (file.Open(path))
-        for (int c; (c = file.Get()) != CFileReader::End; ++size) crc = Crc32Byte(crc, (BYTE)c);
+    file.Open(path);  // one that cannot be opened reads as empty, and is told by IsOpen below
+    for (int c; (c = file.Get()) != CFileReader::End; ++size) crc = Crc32Byte(crc, (BYTE)c);
     if (!file.IsOpen() || file.Failed()) return MediumFileDamaged;
     char numbers[24];
     Format(numbers, "%u %08X", size, ~crc);
