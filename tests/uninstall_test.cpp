@@ -284,8 +284,9 @@ TEST(Uninstall, SystemIniComesBackAsItWas) {
         bool driveD;
         int install;  // 0 at once, 1 stopped and retried in the dialog, 2 stopped and run again
         bool oldMarker;
-        std::string after;             // empty: as before
-        bool recordLeftEarly = false;  // as when the marker refused the record
+        std::string after;              // empty: as before
+        bool recordLeftEarly = false;   // as when the marker refused the record
+        bool uninstallStopped = false;  // by a driver it could not delete, then run again
     };
     const std::string other = "[boot]\r\nshell=Explorer.exe\r\n[386Enh]\r\nother=1\r\n";
     std::string manyKeys = "[386Enh]\r\n";
@@ -305,6 +306,7 @@ TEST(Uninstall, SystemIniComesBackAsItWas) {
         {"run again unattended", "[386Enh]\r\nPagingDrive=c:\r\n", true, 2, false, ""},
         {"retried, with 200 keys", manyKeys, true, 1, false, ""},
         {"the record where it was made", "[386Enh]\r\nPagingDrive=c:\r\n", true, 0, false, "", true},
+        {"that record, the uninstall stopped once", "[386Enh]\r\nPagingDrive=c:\r\n", true, 0, false, "", true, true},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -323,6 +325,14 @@ TEST(Uninstall, SystemIniComesBackAsItWas) {
         if (c.recordLeftEarly)
             m.Key(HKEY_LOCAL_MACHINE, SwapFileRecordKey).values.swap(m.Key(HKEY_LOCAL_MACHINE, MarkerKey).values);
         m.messageBoxes.clear();
+        std::string driver = m.systemDirectory + "\\iosubsys\\95drv.vxd";
+        if (c.uninstallStopped) {
+            m.SetReadOnly(driver);
+            Uninstall(m);
+            EXPECT_EQ(BoxTexts(m), Texts{"Error: Setup cannot remove " + driver});
+            SetFileAttributesA(driver.c_str(), FILE_ATTRIBUTE_NORMAL);
+            m.messageBoxes.clear();
+        }
         Uninstall(m);
         EXPECT_EQ(BoxTexts(m), Texts{UninstallOk});
         EXPECT_EQ(m.ReadFile("C:\\WINDOWS\\SYSTEM.INI"), c.after.empty() ? c.before : c.after);
