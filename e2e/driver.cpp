@@ -390,6 +390,9 @@ void MachineFacts() {
         {"config.sys", "c:\\config.sys"},
         {"config.sss", "c:\\CONFIG.SSS"},
         {"config.sso", "c:\\CONFIG.SSO"},
+        {"ltdrv\\~RCSETUP.TMP", "c:\\ltdrv\\~RCSETUP.TMP"},
+        {"system\\~RCSETUP.TMP", sys + "\\~RCSETUP.TMP"},
+        {"system\\drivers\\~RCSETUP.TMP", sys + "\\drivers\\~RCSETUP.TMP"},
     };
     for (const auto &f : files) Report("file.%s=%s", f.label, FileFact(f.path).c_str());
     for (const char *key : {"PagingDrive", "MaxPagingFileSize"}) {

@@ -397,6 +397,11 @@ def end_machine(prefix, env, wine=()):
             pass
 
 
+def unmount(mounts):
+    while mounts:
+        subprocess.run(['umount', mounts.pop()], check=False)
+
+
 class Runner:
     def __init__(self, root, win32=False):
         """The win64 build under the machine's wine64, or the shipping win32 build with a
@@ -465,7 +470,8 @@ class Runner:
                 elif name in names:
                     shutil.copy2(source, copy)
 
-    def prepare(self, scenario, folder):
+    def prepare(self, scenario, folder, mounts):
+        """The scenario's Wine machine in `folder`; what it mounts is added to `mounts`."""
         prefix = os.path.join(folder, 'prefix')
         self.copy_template(prefix)
         medium = os.path.join(folder, 'medium')
@@ -506,6 +512,14 @@ class Runner:
                     os.remove(path)
             elif verb == 'key':
                 system.append((rest.replace('\\', '\\\\'), []))
+            elif verb == 'small':
+                # A folder on a disk of its own, too small for what goes there: a tmpfs, which
+                # needs root. A row that cannot have it fails rather than pass untested.
+                path, _, size = rest.partition('=')
+                target = host_path(drives, path.strip())
+                os.makedirs(target, exist_ok=True)
+                subprocess.run(['mount', '-t', 'tmpfs', '-o', f'size={size.strip()}', 'tmpfs', target], check=True)
+                mounts.append(target)
             elif verb == 'without':
                 # Kept aside, for the "insert" step to bring back as a person would the disc.
                 path = host_path(drives, 'e:' + rest)
@@ -538,11 +552,18 @@ class Runner:
         return prefix
 
     def run(self, scenario, display, timeout=SCENARIO_TIMEOUT):
+        mounts = []
+        try:
+            return self.run_mounted(scenario, display, timeout, mounts)
+        finally:
+            unmount(mounts)
+
+    def run_mounted(self, scenario, display, timeout, mounts):
         folder = os.path.join(self.out, 'runs', scenario.name)
         shutil.rmtree(folder, ignore_errors=True)
         os.makedirs(folder)
         started = time.time()
-        prefix = self.prepare(scenario, folder)
+        prefix = self.prepare(scenario, folder, mounts)
         env = self.env(prefix, display)
         screens = os.path.join(folder, 'screens')
         os.makedirs(screens)
@@ -573,6 +594,7 @@ class Runner:
         times['snapshot'] = time.time()
         with open(os.path.join(folder, 'changes.txt'), 'w') as f:
             f.write('\n'.join(changes) + '\n')
+        unmount(mounts)
         if seen.get('done') != 'yes' and not problems:
             problems.append('the driver did not finish: ' + (lines[-1] if lines else 'no report'))
         for key, value in expected_facts(scenario.expect, self.controls):

@@ -54,7 +54,8 @@ in_root() {
             exit 1
         fi
         mount --rbind /dev "$r/dev"
-        if [ -n "$folder" ]; then mkdir -p "$r$folder" && mount --bind "$folder" "$r$folder"; fi
+        # With what is mounted below it, such as a small disk that a scenario puts in its C: drive.
+        if [ -n "$folder" ]; then mkdir -p "$r$folder" && mount --rbind "$folder" "$r$folder"; fi
         exec chroot "$r" "$@"' in-root "$r" "$folder" "$@"
 }
 

@@ -340,8 +340,9 @@ TEST(Install, NtLoadsTheSystemDirectoryBeforePosition3) {
     EXPECT_EQ(order, (std::vector<std::string>{"GetSystemDirectoryA", "SendMessageA"}));
 }
 
-// A copy that leaves no file at its destination fails its step: the message names the
-// destination as composed, the progress stays, and there is no marker and no restart.
+// A copy that leaves no whole file at its destination fails its step: the message names the
+// destination as composed (or the medium file that could not be read), the progress stays, no
+// part of the file is left, and there is no marker and no restart.
 TEST(Install, ACopyThatPlacesNothingStopsTheInstall) {
     struct Case {
         const char *name;
@@ -353,6 +354,10 @@ TEST(Install, ACopyThatPlacesNothingStopsTheInstall) {
     const Case cases[] = {
         {"c:\\ltdrv a file", [](winsim::Machine &m) { m.SetWindows98(); },
          [](winsim::Machine &m) { m.WriteFile("C:\\ltdrv", "a file"); }, "Setup cannot write c:\\ltdrv\\95drv.exe", 3},
+        {"a disk that fills up part-way", [](winsim::Machine &m) { m.SetWindows98(); },
+         [](winsim::Machine &m) { m.drives['C'].writeBudget = 40; }, "Setup cannot write c:\\ltdrv\\95drv.exe", 3},
+        {"a medium that cannot be read to its end", [](winsim::Machine &m) { m.SetWindows2000(); },
+         [](winsim::Machine &m) { m.FailReadAt("E:\\Vave_R.exe", 20); }, "Soure File Two not found", 5},
         {"the second driver copy", [](winsim::Machine &m) { m.SetWindows98(); },
          [](winsim::Machine &m) { m.FailCopyTo(m.systemDirectory + "\\SCSIDRV.SYS"); },
          "Setup cannot write C:\\WINDOWS\\SYSTEM\\SCSIDRV.SYS", 8},
@@ -382,6 +387,11 @@ TEST(Install, ACopyThatPlacesNothingStopsTheInstall) {
         EXPECT_EQ(SetupFailed, -1);
         EXPECT_FALSE(m.HasKey(HKEY_LOCAL_MACHINE, MarkerKey));
         EXPECT_TRUE(m.restartRequests.empty());
+        std::string named = c.box.substr(c.box.rfind(' ') + 1);
+        EXPECT_FALSE(named.find("ltdrv\\") != std::string::npos && m.FileExists(named)) << "no part of it";
+        for (const std::string &folder :
+             {std::string("C:\\ltdrv"), m.systemDirectory, m.systemDirectory + "\\IOSUBSYS"})
+            EXPECT_FALSE(m.FileExists(folder + "\\~RCSETUP.TMP")) << folder;
     }
 }
 

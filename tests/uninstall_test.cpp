@@ -28,15 +28,25 @@ void InstallFirst(winsim::Machine &m) {
     m.calls.clear();
 }
 
+// Work copies too, as an install cut off while copying leaves them.
+void LeaveWorkCopies(winsim::Machine &m, std::vector<std::string> folders) {
+    folders.push_back("C:\\ltdrv");
+    folders.push_back(m.programsFolder);
+    for (const std::string &folder : folders) m.WriteFile(folder + "\\~RCSETUP.TMP", "part of a file");
+}
+
 TEST(Uninstall, Windows95FamilyRemovesEverything) {
     winsim::Machine m;
     InstallFirst(m);
     m.WriteFile("C:\\CONFIG.SYS", "install c:\\ltdrv\\95drv.exe\r\nDEVICE=A\r\n");
+    LeaveWorkCopies(m, {m.systemDirectory, m.systemDirectory + "\\IOSUBSYS"});
     Uninstall(m);
     EXPECT_EQ(m.ReadFile("C:\\CONFIG.SYS"), "DEVICE=A\r\n");
     for (const char *gone : {"C:\\ltdrv\\95drv.exe", "C:\\ltdrv\\Vave_R.exe"}) EXPECT_FALSE(m.FileExists(gone));
     EXPECT_FALSE(m.FileExists(m.programsFolder + "\\RizoZezu.lnk"));
-    for (const char *gone : {"\\IOSUBSYS\\95drv.vxd", "\\SCSIDRV.SYS", "\\SCSIDRV.VXD"})
+    EXPECT_FALSE(m.FileExists(m.programsFolder + "\\~RCSETUP.TMP"));
+    for (const char *gone :
+         {"\\IOSUBSYS\\95drv.vxd", "\\SCSIDRV.SYS", "\\SCSIDRV.VXD", "\\~RCSETUP.TMP", "\\IOSUBSYS\\~RCSETUP.TMP"})
         EXPECT_FALSE(m.FileExists(m.systemDirectory + gone)) << gone;
     EXPECT_FALSE(m.DirectoryExists("C:\\ltdrv"));
     EXPECT_TRUE(m.DirectoryExists(m.systemDirectory + "\\IOSUBSYS"));
@@ -76,7 +86,10 @@ TEST(Uninstall, NtFamiliesAndTheSwapFileOnD) {
         InstallFirst(m);
         m.WriteFile("D:\\pagefile.sys", "swap");
         m.WriteFile("C:\\ltdrv\\other.txt", "someone else's");
+        LeaveWorkCopies(m, {m.systemDirectory + "\\drivers"});
         Uninstall(m);
+        for (const std::string &folder : {std::string("C:\\ltdrv"), m.programsFolder, m.systemDirectory + "\\drivers"})
+            EXPECT_FALSE(m.FileExists(folder + "\\~RCSETUP.TMP")) << folder;
         EXPECT_FALSE(m.FileExists(m.systemDirectory + "\\drivers\\ZIV.sys"));
         EXPECT_FALSE(m.FileExists(m.programsFolder + "\\RizoZezu.exe"));
         EXPECT_FALSE(m.FileExists("C:\\ltdrv\\Vave_R.exe"));
@@ -218,6 +231,12 @@ TEST(Uninstall, WhatStaysBehindIsNamedAndKeepsTheMarker) {
         {"the tool", [](winsim::Machine &m) { m.SetWindowsNt4(); },
          [](winsim::Machine &m) { m.FailDeleteOf("C:\\ltdrv\\Vave_R.exe"); },
          "Setup cannot remove c:\\ltdrv\\vave_r.exe"},
+        {"a work copy a cut-off install left", [](winsim::Machine &m) { m.SetWindows2000(); },
+         [](winsim::Machine &m) {
+             m.WriteFile(m.systemDirectory + "\\drivers\\~RCSETUP.TMP", "half a driver");
+             m.FailDeleteOf(m.systemDirectory + "\\drivers\\~RCSETUP.TMP");
+         },
+         "Setup cannot remove C:\\WINNT\\system32\\drivers\\~RCSETUP.TMP"},
         {"the marker", [](winsim::Machine &m) { m.SetWindows98(); },
          [](winsim::Machine &m) { m.Key(HKEY_LOCAL_MACHINE, MarkerKey).readOnly = true; },
          "Setup cannot remove system\\Restore Card"},
@@ -284,8 +303,9 @@ TEST(Uninstall, SystemIniComesBackAsItWas) {
         bool driveD;
         int install;  // 0 at once, 1 stopped and retried in the dialog, 2 stopped and run again
         bool oldMarker;
-        std::string after;             // empty: as before
-        bool recordLeftEarly = false;  // as when the marker refused the record
+        std::string after;              // empty: as before
+        bool recordLeftEarly = false;   // as when the marker refused the record
+        bool uninstallStopped = false;  // by a driver it could not delete, then run again
     };
     const std::string other = "[boot]\r\nshell=Explorer.exe\r\n[386Enh]\r\nother=1\r\n";
     std::string manyKeys = "[386Enh]\r\n";
@@ -305,6 +325,7 @@ TEST(Uninstall, SystemIniComesBackAsItWas) {
         {"run again unattended", "[386Enh]\r\nPagingDrive=c:\r\n", true, 2, false, ""},
         {"retried, with 200 keys", manyKeys, true, 1, false, ""},
         {"the record where it was made", "[386Enh]\r\nPagingDrive=c:\r\n", true, 0, false, "", true},
+        {"that record, the uninstall stopped once", "[386Enh]\r\nPagingDrive=c:\r\n", true, 0, false, "", true, true},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -323,6 +344,14 @@ TEST(Uninstall, SystemIniComesBackAsItWas) {
         if (c.recordLeftEarly)
             m.Key(HKEY_LOCAL_MACHINE, SwapFileRecordKey).values.swap(m.Key(HKEY_LOCAL_MACHINE, MarkerKey).values);
         m.messageBoxes.clear();
+        std::string driver = m.systemDirectory + "\\iosubsys\\95drv.vxd";
+        if (c.uninstallStopped) {
+            m.SetReadOnly(driver);
+            Uninstall(m);
+            EXPECT_EQ(BoxTexts(m), Texts{"Error: Setup cannot remove " + driver});
+            SetFileAttributesA(driver.c_str(), FILE_ATTRIBUTE_NORMAL);
+            m.messageBoxes.clear();
+        }
         Uninstall(m);
         EXPECT_EQ(BoxTexts(m), Texts{UninstallOk});
         EXPECT_EQ(m.ReadFile("C:\\WINDOWS\\SYSTEM.INI"), c.after.empty() ? c.before : c.after);

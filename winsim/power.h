@@ -28,6 +28,8 @@ public:
         return CutNow;
     }
     bool IsOff() const { return m_off; }
+    // The power going after the last change, before anything still in a cache is written.
+    void Cut() { m_off = true; }
 
 protected:
     bool m_off = false;
