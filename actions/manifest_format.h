@@ -1,6 +1,6 @@
 // The medium's manifest as both sides know it: `make medium` writes it, Setup reads it. One line
 // per medium file, "PATH SIZE CRC": the path as Setup names it (\NT\ZIV.sys), the size in
-// decimal and the CRC-32 in eight hexadecimal digits, separated by one space; lines end in CR LF.
+// decimal and the CRC-32 in eight hexadecimal digits, separated by one space; lines end in CR LF (Setup takes LF too).
 #ifndef SETUP_ACTIONS_MANIFEST_FORMAT_H
 #define SETUP_ACTIONS_MANIFEST_FORMAT_H
 
