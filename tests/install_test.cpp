@@ -249,6 +249,7 @@ TEST(Install, AFileThatDisagreesWithTheManifestIsNotPlaced) {
         EXPECT_EQ(m.HasKey(HKEY_LOCAL_MACHINE, MarkerKey), c.box.empty());
         if (!c.absent.empty()) {
             EXPECT_FALSE(m.FileExists(c.absent));
+            EXPECT_FALSE(m.FileExists(c.absent.substr(0, c.absent.rfind('\\')) + WorkCopyName)) << "nor its work copy";
         }
     }
 }
