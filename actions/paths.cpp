@@ -3,6 +3,7 @@
 #include "platform/buffered_file.h"
 
 const char ToolFolder[] = "c:\\ltdrv";
+const char WorkCopyName[] = "\\~RCSETUP.TMP";
 
 char SourcePath[PathBufferSize];
 char DestinationPath[PathBufferSize];

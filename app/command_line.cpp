@@ -19,26 +19,48 @@ bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 bool IsSwitch(const char *word) { return word[0] == '/' || word[0] == '-'; }
 
+// Reads the next word of `line` into `word`, quotes dropped, and moves past it; false, with the
+// word cut short, when it does not fit `room` bytes.
+bool NextWord(const char *&line, char *word, size_t room) {
+    size_t length = 0;
+    bool fits = true;
+    for (bool quoted = false; *line && (quoted || !IsBlank(*line)); ++line) {
+        if (*line == '"')
+            quoted = !quoted;
+        else if (length + 1 < room)
+            word[length++] = *line;
+        else
+            fits = false;
+    }
+    word[length] = '\0';
+    return fits;
+}
+
+bool IsAction(const char *word) {
+    return IsSwitch(word) && (lstrcmpiA(word + 1, "install") == 0 || lstrcmpiA(word + 1, "uninstall") == 0);
+}
+
 // Splits `line` into words as Windows programs do: blanks separate them, double quotes group
-// and are dropped. Returns the number of words, or -1 when they do not fit.
-int SplitWords(const char *line, char (&text)[1024], const char *(&words)[16]) {
+// and are dropped. Returns the number of words kept in `command.text`; `complete` is false when
+// some did not fit. Those are still read as far as telling whether one names an action, so that
+// such a command too is known as unattended.
+int SplitWords(const char *line, SetupCommand &command, const char *(&words)[16], bool &complete) {
     int count = 0;
     size_t out = 0;
+    complete = true;
     for (;;) {
         while (IsBlank(*line)) ++line;
         if (!*line) return count;
-        if (count == 16) return -1;
-        words[count++] = text + out;
-        for (bool quoted = false; *line && (quoted || !IsBlank(*line)); ++line) {
-            if (*line == '"') {
-                quoted = !quoted;
-            } else {
-                if (out + 1 >= sizeof text) return -1;
-                text[out++] = *line;
-            }
+        const char *start = line;
+        if (complete && count < 16 && NextWord(line, command.text + out, sizeof command.text - out)) {
+            words[count++] = command.text + out;
+            out += lstrlenA(command.text + out) + 1;
+            continue;
         }
-        if (out + 1 >= sizeof text) return -1;
-        text[out++] = '\0';
+        complete = false;
+        line = start;
+        char word[12];
+        if (NextWord(line, word, sizeof word) && IsAction(word)) command.unattended = true;
     }
 }
 
@@ -56,6 +78,7 @@ void ParseCommandLine(const char *commandLine, SetupCommand &command) {
     command.noRestart = false;
     command.logFile = nullptr;
     command.unattended = false;
+    command.fullLog[0] = '\0';
     // The program's own name comes first, quoted when it holds blanks.
     const char *p = commandLine ? commandLine : "";
     while (IsBlank(*p)) ++p;
@@ -67,8 +90,9 @@ void ParseCommandLine(const char *commandLine, SetupCommand &command) {
     while (*p && !IsBlank(*p)) ++p;
 
     const char *words[16];
-    int count = SplitWords(p, command.text, words);
-    bool bad = count < 0;
+    bool complete;
+    int count = SplitWords(p, command, words, complete);
+    bool bad = !complete;
     // Every word is read even after a wrong one, so that a run meant to be unattended is known
     // as one and its log can still be found.
     for (int i = 0; i < count; ++i) {

@@ -51,6 +51,36 @@ private:
     CFileWriter m_file;
 };
 
+// Three letters as one number, for comparing device names.
+constexpr DWORD Letters(const char (&name)[4]) { return name[0] << 16 | name[1] << 8 | name[2]; }
+
+// Whether the made-whole `path` names a file of the log's own: not the device namespace, not a
+// device (which answers to its name in every folder, with any extension), no stream of another
+// file, and none of the files the run reads, writes, places or deletes.
+bool IsFileOfItsOwn(const char *path) {
+    if (!*path || (path[0] == '\\' && path[1] == '\\' && (path[2] == '.' || path[2] == '?'))) return false;
+    const char *name = path;
+    for (const char *p = path; *p; ++p) {
+        if (*p == ':' && p != path + 1) return false;
+        if (*p == '\\') name = p + 1;
+    }
+    // The name before its extension, blanks left out: CON, PRN, AUX, NUL, COM1-9 or LPT1-9.
+    DWORD letters = 0;
+    int length = 0;
+    char last = 0;
+    for (const char *p = name; *p && *p != '.'; ++p) {
+        if (*p == ' ') continue;
+        if (++length <= 3) letters = letters << 8 | (*p & 0xDF);
+        last = *p;
+    }
+    if (length == 3 && (letters == Letters("CON") || letters == Letters("PRN") || letters == Letters("AUX") ||
+                        letters == Letters("NUL")))
+        return false;
+    if (length == 4 && last >= '1' && last <= '9' && (letters == Letters("COM") || letters == Letters("LPT")))
+        return false;
+    return !IsSetupFile(path);
+}
+
 // The restart after a success, unless /norestart; the exit code says whether one is still needed.
 int Restart(CLogReport &log, bool noRestart) {
     if (noRestart) {
@@ -65,10 +95,11 @@ int Restart(CLogReport &log, bool noRestart) {
 }  // namespace
 
 int CSetupApp::RunUnattended(const SetupCommand &command) {
-    // A log that would be written into a file the run reads or changes is no log: such a
-    // command is refused before anything is written anywhere.
-    bool logRefused = command.logFile && IsSetupFile(command.logFile);
-    CLogReport log(logRefused ? nullptr : command.logFile);
+    // A log that would be written into a device or a file the run reads or changes is no log:
+    // such a command is refused before anything is written anywhere.
+    const char *path = command.logFile ? command.fullLog : nullptr;
+    bool logRefused = path && !IsFileOfItsOwn(path);
+    CLogReport log(logRefused ? nullptr : path);
     SYSTEMTIME now;
     GetLocalTime(&now);
     log.Line("Setup started %04u-%02u-%02u %02u:%02u:%02u", now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,

@@ -95,6 +95,9 @@ int DetectWindowsVersion() {
         if (major >= 6) return VersionUnknown;
         int family = major <= 4 ? VersionNt4 : VersionWindows2000;
         int edition = extended ? EditionFromProductType(info.wProductType) : EditionFromRegistry();
+        // NT 5.2 that is no server is only ever a 64-bit Windows XP, and it says so to a 32-bit
+        // program too: a 32-bit kernel driver cannot load there.
+        if ((major << 8 | minor) >= 0x502 && edition != EditionServer) return VersionUnknown;
         return family + edition;
     }
     default:
