@@ -251,8 +251,9 @@ TEST(Unattended, AWrongUnattendedCommandWaitsForNobody) {
         {"/install IDE /log C:\\setup.log" + switches, "", "C:\\setup.log"},
         {"/install IDE /log C:\\" + std::string(1100, 'x'), "", ""},
         {switches + " /norestart /uninstall", "", ""},
-        // A log path too long to make whole.
+        // Log paths too long to make whole, or to compare with the files of the run.
         {"/install IDE /log C:\\" + std::string(300, 'x'), "", ""},
+        {"/install IDE /log C:\\" + std::string(253, 'x'), "", ""},
         // Files of the run, in any spelling.
         {"/install IDE /log c:\\config.sys", "C:\\CONFIG.SYS", ""},
         {"/uninstall /log C:\\LTDRV\\..\\Config.Sys /norestart", "C:\\CONFIG.SYS", ""},
