@@ -19,48 +19,52 @@ bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 bool IsSwitch(const char *word) { return word[0] == '/' || word[0] == '-'; }
 
-// Reads the next word of `line` into `word`, quotes dropped, and moves past it; false, with the
-// word cut short, when it does not fit `room` bytes.
-bool NextWord(const char *&line, char *word, size_t room) {
-    size_t length = 0;
-    bool fits = true;
-    for (bool quoted = false; *line && (quoted || !IsBlank(*line)); ++line) {
-        if (*line == '"')
-            quoted = !quoted;
-        else if (length + 1 < room)
-            word[length++] = *line;
-        else
-            fits = false;
-    }
-    word[length] = '\0';
-    return fits;
-}
-
-bool IsAction(const char *word) {
-    return IsSwitch(word) && (lstrcmpiA(word + 1, "install") == 0 || lstrcmpiA(word + 1, "uninstall") == 0);
-}
-
 // Splits `line` into words as Windows programs do: blanks separate them, double quotes group
-// and are dropped. Returns the number of words kept in `command.text`; `complete` is false when
-// some did not fit. Those are still read as far as telling whether one names an action, so that
-// such a command too is known as unattended.
-int SplitWords(const char *line, SetupCommand &command, const char *(&words)[16], bool &complete) {
+// and are dropped. Returns the number of words kept whole; `complete` says whether that is all.
+int SplitWords(const char *line, char (&text)[1024], const char *(&words)[16], bool &complete) {
     int count = 0;
     size_t out = 0;
-    complete = true;
+    complete = false;
     for (;;) {
         while (IsBlank(*line)) ++line;
-        if (!*line) return count;
-        const char *start = line;
-        if (complete && count < 16 && NextWord(line, command.text + out, sizeof command.text - out)) {
-            words[count++] = command.text + out;
-            out += lstrlenA(command.text + out) + 1;
-            continue;
+        if (!*line) {
+            complete = true;
+            return count;
         }
-        complete = false;
-        line = start;
+        if (count == 16) return count;
+        const char *word = text + out;
+        for (bool quoted = false; *line && (quoted || !IsBlank(*line)); ++line) {
+            if (*line == '"') {
+                quoted = !quoted;
+            } else {
+                if (out + 1 >= sizeof text) return count;
+                text[out++] = *line;
+            }
+        }
+        if (out + 1 >= sizeof text) return count;
+        text[out++] = '\0';
+        words[count++] = word;
+    }
+}
+
+// Whether a word of `line` is /install or /uninstall, for a line too long to split: such a
+// command is unattended too.
+bool NamesAction(const char *line) {
+    for (;;) {
+        while (IsBlank(*line)) ++line;
+        if (!*line) return false;
+        // Long enough for either switch and one letter more.
         char word[12];
-        if (NextWord(line, word, sizeof word) && IsAction(word)) command.unattended = true;
+        size_t length = 0;
+        for (bool quoted = false; *line && (quoted || !IsBlank(*line)); ++line) {
+            if (*line == '"')
+                quoted = !quoted;
+            else if (length < sizeof word - 1)
+                word[length++] = *line;
+        }
+        word[length] = '\0';
+        if (IsSwitch(word) && (lstrcmpiA(word + 1, "install") == 0 || lstrcmpiA(word + 1, "uninstall") == 0))
+            return true;
     }
 }
 
@@ -91,8 +95,9 @@ void ParseCommandLine(const char *commandLine, SetupCommand &command) {
 
     const char *words[16];
     bool complete;
-    int count = SplitWords(p, command, words, complete);
+    int count = SplitWords(p, command.text, words, complete);
     bool bad = !complete;
+    if (bad) command.unattended = NamesAction(p);
     // Every word is read even after a wrong one, so that a run meant to be unattended is known
     // as one and its log can still be found.
     for (int i = 0; i < count; ++i) {

@@ -40,7 +40,7 @@ BOOL CSetupApp::InitInstance() {
     // becomes the current folder.
     if (command.logFile) {
         DWORD length = GetFullPathNameA(command.logFile, sizeof command.fullLog, command.fullLog, nullptr);
-        if (length == 0 || length >= sizeof command.fullLog) command.fullLog[0] = '\0';
+        if (length >= sizeof command.fullLog) command.fullLog[0] = '\0';
     }
     EnterMedium();
     m_nExitCode = ExitDone;

@@ -23,7 +23,7 @@ import sys
 import threading
 import time
 
-VERSIONS = ('win95', 'win98', 'winme', 'nt40', 'win2k', 'winxp', 'win2003', 'vista')
+VERSIONS = ('win95', 'win98', 'winme', 'nt40', 'win2k', 'winxp', 'winxp64', 'win2003', 'vista')
 SCENARIO_TIMEOUT = 150
 WINE_ENV = {'WINEDEBUG': '-all', 'WINEDLLOVERRIDES': 'mscoree,mshtml='}
 # The 32-bit Wine machine (scripts/wine32-machine.sh) and where it keeps its root. A program that
@@ -165,7 +165,7 @@ def read_controls(root):
 
 
 # Steps whose word after the verb goes to the driver too.
-STEPS_WITH_ARGUMENT = ('click', 'view', 'insert', 'unattended', 'log')
+STEPS_WITH_ARGUMENT = ('click', 'view', 'insert', 'unattended', 'log', 'from')
 
 
 def driver_arguments(steps, controls):
