@@ -268,6 +268,7 @@ TEST(Unattended, AWrongUnattendedCommandWaitsForNobody) {
         {"/install IDE /log " + sys + "\\IOSUBSYS\\~rcsetup.tmp", sys + "\\IOSUBSYS\\~RCSETUP.TMP", ""},
         // The device namespace, devices, and a stream of another file.
         {"/install IDE /log \\\\.\\C:\\config.sys", "C:\\CONFIG.SYS", ""},
+        {"/install IDE /log \\\\.\\PhysicalDrive0", "", ""},
         {"/install IDE /log \\\\?\\C:\\config.sys", "C:\\CONFIG.SYS", ""},
         {"/install IDE /log //./c:/CONFIG.SYS", "C:\\CONFIG.SYS", ""},
         {"/install IDE /log C:\\config.sys:log", "C:\\CONFIG.SYS", ""},
