@@ -632,6 +632,9 @@ def demo(runner, windows):
         view, _, what = key.partition('.text.')
         if what:
             key = f'{view}.{names.get(what, what)}'
+        view, _, what = key.partition('.check.')
+        if what:
+            key, value = f'{view}.{names.get(what, what)}', 'checked' if value == '1' else 'clear'
         print(f'  {key:<28} {value}')
     print('Left on the machine after install and uninstall, compared with before:')
     with open(os.path.join(runner.out, 'runs', 'demo', 'changes.txt')) as f:
@@ -649,7 +652,7 @@ DOC_SCREENS = {
     'interface.png': 'win98-install-walk/interface.png',
     'ready.png': 'win98-install-walk/ready.png',
     'install-ok.png': 'win98-install-ide/box1.png',
-    'working.png': 'win98-second-next-after-failure/after.png',
+    'working.png': 'win98-second-next-after-failure/failed.png',
     'error.png': 'win98-missing-vave/box1.png',
     'installed.png': 'win98-round-trip/installed.png',
 }
