@@ -387,7 +387,10 @@ BOOL WINAPI SetCurrentDirectoryA(LPCSTR path) {
     std::string full = m.FullPath(Arg(path));
     // No network names: a share is never reached.
     if (full.empty()) return m.Fail(call, ERROR_BAD_NETPATH);
-    if (!m.DirectoryExists(full)) return m.Fail(call, ERROR_PATH_NOT_FOUND);
+    // A folder that is not there, in one that is: "file not found", as Wine answers.
+    if (!m.DirectoryExists(full))
+        return m.Fail(call, m.DirectoryExists(full.substr(0, full.rfind('\\') + 1)) ? ERROR_FILE_NOT_FOUND
+                                                                                    : ERROR_PATH_NOT_FOUND);
     m.currentDirectory = full;
     return m.Succeed(call);
 }
