@@ -418,6 +418,18 @@ TEST(Unattended, TheLogOfAFailureAndARefusal) {
                                "Error: Setup cannot write the registry", "Exit code: 1603"}));
     }
     {
+        SCOPED_TRACE("a swap-file setting too long to record");
+        winsim::Machine m;
+        InsertMedium(m);
+        m.MapDrive('D', DRIVE_FIXED).freeClusters = 1000000;
+        m.WriteFile("C:\\WINDOWS\\SYSTEM.INI", "[386Enh]\r\nPagingDrive=" + std::string(256, 'c') + "\r\n");
+        EXPECT_EQ(RunWith(m, "/install IDE /norestart /log C:\\setup.log"), ExitRestartNeeded);
+        Texts lines = StepLines(m, "C:\\setup.log");
+        EXPECT_NE(std::find(lines.begin(), lines.end(),
+                            "Move the swap file to drive D: in system.ini: skipped, a setting is too long to record"),
+                  lines.end());
+    }
+    {
         SCOPED_TRACE("a server");
         winsim::Machine m;
         m.SetWindows2000(VER_NT_SERVER);
