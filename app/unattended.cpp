@@ -51,9 +51,6 @@ private:
     CFileWriter m_file;
 };
 
-// Three letters as one number, for comparing device names.
-constexpr DWORD Letters(const char (&name)[4]) { return name[0] << 16 | name[1] << 8 | name[2]; }
-
 // Whether the made-whole `path` names a file of the log's own: not the device namespace, not a
 // device (which answers to its name in every folder, with any extension), no stream of another
 // file, and none of the files the run reads, writes, places or deletes.
@@ -64,20 +61,15 @@ bool IsFileOfItsOwn(const char *path) {
         if (*p == ':' && p != path + 1) return false;
         if (*p == '\\') name = p + 1;
     }
-    // The name before its extension, blanks left out: CON, PRN, AUX, NUL, COM1-9 or LPT1-9.
-    DWORD letters = 0;
+    // The name before its extension, blanks left out, a digit 1-9 after three letters as '#'.
+    char base[8];
     int length = 0;
-    char last = 0;
-    for (const char *p = name; *p && *p != '.'; ++p) {
-        if (*p == ' ') continue;
-        if (++length <= 3) letters = letters << 8 | (*p & 0xDF);
-        last = *p;
-    }
-    if (length == 3 && (letters == Letters("CON") || letters == Letters("PRN") || letters == Letters("AUX") ||
-                        letters == Letters("NUL")))
-        return false;
-    if (length == 4 && last >= '1' && last <= '9' && (letters == Letters("COM") || letters == Letters("LPT")))
-        return false;
+    for (const char *p = name; *p && *p != '.' && length < 7; ++p)
+        if (*p != ' ') base[length++] = *p;
+    if (length == 4 && base[3] >= '1' && base[3] <= '9') base[3] = '#';
+    base[length] = '\0';
+    for (const char *device = "CON\0PRN\0AUX\0NUL\0COM#\0LPT#\0"; *device; device += lstrlenA(device) + 1)
+        if (lstrcmpiA(base, device) == 0) return false;
     return !IsSetupFile(path);
 }
 
