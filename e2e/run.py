@@ -629,6 +629,8 @@ def demo(runner, windows):
             continue
         if key.endswith('.visible'):
             value = ', '.join(names.get(i, i) for i in value.split())
+        elif key.endswith('.focus'):
+            value = names.get(value, value)
         view, _, what = key.partition('.text.')
         if what:
             key = f'{view}.{names.get(what, what)}'
