@@ -10,6 +10,8 @@ enum { PathBufferSize = 256 };
 
 // The folder on drive C: where the program's own tools go.
 extern const char ToolFolder[];
+// The work copy that a placed file is written to in its destination's folder, with its backslash.
+extern const char WorkCopyName[];
 
 extern char SourcePath[PathBufferSize];
 extern char DestinationPath[PathBufferSize];

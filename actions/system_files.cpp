@@ -28,6 +28,8 @@ const ULONGLONG PagingFileKilobytes = 307200;
 // The record of the swap file: whether it was moved, and under the settings' own names what
 // they held before (a name without a value: the setting was absent).
 const char SwapFileMovedValue[] = "SwapFileMoved";
+// The longest setting a record takes, in characters.
+const DWORD LongestSetting = 255;
 
 // CONFIG.SYS read as DOS and the C runtime's text mode read it: CR LF is one line end, and the
 // text ends at the first 0x1A. The file itself is read byte for byte, so that what follows that
@@ -182,13 +184,16 @@ HKEY OpenEarlyRecord() {
 }
 
 // Writes into `key` what the two settings hold now: each under its own name, or no value where
-// the setting is absent; the moved flag last, as it is what makes the record count.
-bool RecordCurrentSettings(HKEY key) {
+// the setting is absent; the moved flag last, as it is what makes the record count. A setting
+// longer than LongestSetting is not recorded cut short: PagingSettingTooLong.
+int RecordCurrentSettings(HKEY key) {
     bool written = true;
     for (const char *name : PagingKeys) {
-        char value[PathBufferSize], other[2];
+        // One byte more than the longest setting and its zero: a value that fills it was cut.
+        char value[LongestSetting + 2], other[2];
         // Only an absent setting answers with whichever default it is given.
-        GetPrivateProfileStringA(PagingSection, name, "0", value, sizeof value, ProfileFile);
+        if (GetPrivateProfileStringA(PagingSection, name, "0", value, sizeof value, ProfileFile) > LongestSetting)
+            return PagingSettingTooLong;
         if (value[0] == '0' && !value[1] &&
             GetPrivateProfileStringA(PagingSection, name, "1", other, sizeof other, ProfileFile) && other[0] == '1')
             RegDeleteValueA(key, name);
@@ -198,19 +203,26 @@ bool RecordCurrentSettings(HKEY key) {
     return written && SetDword(key, SwapFileMovedValue, 1);
 }
 
+// Reads the setting `name` of a record into `value`; false when the record holds none.
+bool ReadRecordedSetting(HKEY record, const char *name, char (&value)[LongestSetting + 2]) {
+    // Room for the longest setting with its zero; stored strings need not carry one.
+    DWORD type = REG_NONE, length = sizeof value - 1;
+    bool present =
+        RegQueryValueExA(record, name, nullptr, &type, reinterpret_cast<BYTE *>(value), &length) == ERROR_SUCCESS &&
+        type == REG_SZ;
+    value[present ? length : 0] = '\0';
+    return present;
+}
+
 // Copies a record of a moved swap file from `from` into `to`.
 bool CopyRecord(HKEY from, HKEY to) {
     bool written = true;
     for (const char *name : PagingKeys) {
-        char value[PathBufferSize];
-        DWORD type = REG_NONE, length = sizeof value - 1;
-        if (RegQueryValueExA(from, name, nullptr, &type, reinterpret_cast<BYTE *>(value), &length) == ERROR_SUCCESS &&
-            type == REG_SZ) {
-            value[length] = '\0';
+        char value[LongestSetting + 2];
+        if (ReadRecordedSetting(from, name, value))
             written &= SetString(to, name, value);
-        } else {
+        else
             RegDeleteValueA(to, name);
-        }
     }
     return written && SetDword(to, SwapFileMovedValue, 1);
 }
@@ -225,12 +237,8 @@ int RestoreFromRecord(HKEY marker) {
     if (!moved) return PagingLeftAlone;
     bool anyPresent = false;
     for (const char *key : PagingKeys) {
-        char value[PathBufferSize];
-        DWORD length = sizeof value - 1;
-        bool present =
-            RegQueryValueExA(marker, key, nullptr, &type, reinterpret_cast<BYTE *>(value), &length) == ERROR_SUCCESS &&
-            type == REG_SZ;
-        value[present ? length : 0] = '\0';
+        char value[LongestSetting + 2];
+        bool present = ReadRecordedSetting(marker, key, value);
         // A setting that was absent is taken out again.
         WritePagingSetting(key, present ? value : nullptr);
         anyPresent = anyPresent || present;
@@ -280,10 +288,12 @@ int MovePagingToDriveD() {
     // machine had before the program touched it, and is kept.
     HKEY record;
     if (RegCreateKeyA(HKEY_LOCAL_MACHINE, SwapFileRecordKey, &record) != ERROR_SUCCESS) return 0;
-    bool recorded = HoldsMovedRecord(record) || RecordCurrentSettings(record);
+    int recorded = HoldsMovedRecord(record) ? 1 : RecordCurrentSettings(record);
     RegCloseKey(record);
+    // A setting that the record cannot hold whole stays as it is, and so does the swap file.
+    if (recorded == PagingSettingTooLong) DeleteOwnKey(SwapFileRecordKey);
     // Without a record the uninstall could not give the settings back.
-    if (!recorded) return 0;
+    if (recorded != 1) return recorded;
     bool written = true;
     for (int i = 0; i < 2; ++i) written &= WritePagingSetting(PagingKeys[i], PagingValues[i]);
     FlushProfile();

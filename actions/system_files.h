@@ -13,9 +13,10 @@ int RemoveConfigSysLine();
 
 // Points the swap file at a large enough drive D:. Before SYSTEM.INI is first changed, what its
 // two settings held is recorded in SwapFileRecordKey; a record that an earlier attempt made is
-// kept. PagingNotMoved when D: is no fixed disk with room for the swap file; otherwise 1 when
-// both settings were written, 0 when not (never without a record).
-enum { PagingNotMoved = -1 };
+// kept. PagingNotMoved when D: is no fixed disk with room for the swap file, PagingSettingTooLong
+// when a setting is longer than a record holds (255 characters); otherwise 1 when both settings
+// were written, 0 when not (never without a record).
+enum { PagingNotMoved = -1, PagingSettingTooLong = -2 };
 int MovePagingToDriveD();
 // Where that record waits, under HKEY_LOCAL_MACHINE, until the installed marker takes it over.
 extern const char SwapFileRecordKey[];

@@ -20,25 +20,51 @@ bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsSwitch(const char *word) { return word[0] == '/' || word[0] == '-'; }
 
 // Splits `line` into words as Windows programs do: blanks separate them, double quotes group
-// and are dropped. Returns the number of words, or -1 when they do not fit.
-int SplitWords(const char *line, char (&text)[1024], const char *(&words)[16]) {
+// and are dropped. Returns the number of words kept whole; `complete` says whether that is all.
+int SplitWords(const char *line, char (&text)[1024], const char *(&words)[16], bool &complete) {
     int count = 0;
     size_t out = 0;
+    complete = false;
     for (;;) {
         while (IsBlank(*line)) ++line;
-        if (!*line) return count;
-        if (count == 16) return -1;
-        words[count++] = text + out;
+        if (!*line) {
+            complete = true;
+            return count;
+        }
+        if (count == 16) return count;
+        const char *word = text + out;
         for (bool quoted = false; *line && (quoted || !IsBlank(*line)); ++line) {
             if (*line == '"') {
                 quoted = !quoted;
             } else {
-                if (out + 1 >= sizeof text) return -1;
+                if (out + 1 >= sizeof text) return count;
                 text[out++] = *line;
             }
         }
-        if (out + 1 >= sizeof text) return -1;
+        if (out + 1 >= sizeof text) return count;
         text[out++] = '\0';
+        words[count++] = word;
+    }
+}
+
+// Whether a word of `line` is /install or /uninstall, for a line too long to split: such a
+// command is unattended too.
+bool NamesAction(const char *line) {
+    for (;;) {
+        while (IsBlank(*line)) ++line;
+        if (!*line) return false;
+        // Long enough for either switch and one letter more.
+        char word[12];
+        size_t length = 0;
+        for (bool quoted = false; *line && (quoted || !IsBlank(*line)); ++line) {
+            if (*line == '"')
+                quoted = !quoted;
+            else if (length < sizeof word - 1)
+                word[length++] = *line;
+        }
+        word[length] = '\0';
+        if (IsSwitch(word) && (lstrcmpiA(word + 1, "install") == 0 || lstrcmpiA(word + 1, "uninstall") == 0))
+            return true;
     }
 }
 
@@ -56,6 +82,7 @@ void ParseCommandLine(const char *commandLine, SetupCommand &command) {
     command.noRestart = false;
     command.logFile = nullptr;
     command.unattended = false;
+    command.fullLog[0] = '\0';
     // The program's own name comes first, quoted when it holds blanks.
     const char *p = commandLine ? commandLine : "";
     while (IsBlank(*p)) ++p;
@@ -67,8 +94,10 @@ void ParseCommandLine(const char *commandLine, SetupCommand &command) {
     while (*p && !IsBlank(*p)) ++p;
 
     const char *words[16];
-    int count = SplitWords(p, command.text, words);
-    bool bad = count < 0;
+    bool complete;
+    int count = SplitWords(p, command.text, words, complete);
+    bool bad = !complete;
+    if (bad) command.unattended = NamesAction(p);
     // Every word is read even after a wrong one, so that a run meant to be unattended is known
     // as one and its log can still be found.
     for (int i = 0; i < count; ++i) {

@@ -22,6 +22,8 @@ struct SetupCommand {
     bool unattended;      // /install or /uninstall was named, even where the command is bad
     const char *logFile;  // in `text`, or null
     char text[1024];      // the arguments, split in place
+    // logFile made whole from the folder the caller stood in; empty where it cannot be.
+    char fullLog[260];
 };
 
 // Reads what follows the program's name in `commandLine`. Switches start with / or -, in any

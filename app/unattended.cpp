@@ -51,6 +51,28 @@ private:
     CFileWriter m_file;
 };
 
+// Whether the made-whole `path` names a file of the log's own: not the device namespace, not a
+// device (which answers to its name in every folder, with any extension), no stream of another
+// file, and none of the files the run reads, writes, places or deletes.
+bool IsFileOfItsOwn(const char *path) {
+    if (!*path || (path[0] == '\\' && path[1] == '\\' && (path[2] == '.' || path[2] == '?'))) return false;
+    const char *name = path;
+    for (const char *p = path; *p; ++p) {
+        if (*p == ':' && p != path + 1) return false;
+        if (*p == '\\') name = p + 1;
+    }
+    // The name before its extension, blanks left out, a digit 1-9 after three letters as '#'.
+    char base[8];
+    int length = 0;
+    for (const char *p = name; *p && *p != '.' && length < 7; ++p)
+        if (*p != ' ') base[length++] = *p;
+    if (length == 4 && base[3] >= '1' && base[3] <= '9') base[3] = '#';
+    base[length] = '\0';
+    for (const char *device = "CON\0PRN\0AUX\0NUL\0COM#\0LPT#\0"; *device; device += lstrlenA(device) + 1)
+        if (lstrcmpiA(base, device) == 0) return false;
+    return !IsSetupFile(path);
+}
+
 // The restart after a success, unless /norestart; the exit code says whether one is still needed.
 int Restart(CLogReport &log, bool noRestart) {
     if (noRestart) {
@@ -65,10 +87,11 @@ int Restart(CLogReport &log, bool noRestart) {
 }  // namespace
 
 int CSetupApp::RunUnattended(const SetupCommand &command) {
-    // A log that would be written into a file the run reads or changes is no log: such a
-    // command is refused before anything is written anywhere.
-    bool logRefused = command.logFile && IsSetupFile(command.logFile);
-    CLogReport log(logRefused ? nullptr : command.logFile);
+    // A log that would be written into a device or a file the run reads or changes is no log:
+    // such a command is refused before anything is written anywhere.
+    const char *path = command.logFile ? command.fullLog : nullptr;
+    bool logRefused = path && !IsFileOfItsOwn(path);
+    CLogReport log(logRefused ? nullptr : path);
     SYSTEMTIME now;
     GetLocalTime(&now);
     log.Line("Setup started %04u-%02u-%02u %02u:%02u:%02u", now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,

@@ -10,7 +10,8 @@
 //        relaunch (start the program again, as after a restart; boxes then are runN.boxM) |
 //        unattended ARGUMENTS (run the program with ARGUMENTS, watching that no window of it
 //        ever shows, until it ends; as the first step, the program is not started before) |
-//        log PATH (the lines of a log file on the machine)
+//        log PATH (the lines of a log file on the machine) | from FOLDER (as the first step: the
+//        folder the program is started in, instead of the medium's root)
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
@@ -53,7 +54,8 @@ struct {
     std::string screens;
     std::string witnessLog;
     std::string setupExe;
-    std::string medium;  // the drive Setup.exe starts from, "E:"
+    std::string medium;   // the drive Setup.exe starts from, "E:"
+    std::string startIn;  // the folder it is started in, the medium's root unless a step said
     PROCESS_INFORMATION setup = {};
     PROCESS_INFORMATION witness = {};
     HWND dialog = nullptr;
@@ -484,7 +486,8 @@ void StartWitness() {
 
 // Starts Setup.exe from the medium with `arguments`; false, reported, if it cannot be.
 bool CreateSetup(const std::string &arguments, const char *fact) {
-    std::string command = "\"" + g_run.setupExe + "\"" + arguments, directory = g_run.medium + "\\";
+    std::string command = "\"" + g_run.setupExe + "\"" + arguments;
+    std::string directory = g_run.startIn.empty() ? g_run.medium + "\\" : g_run.startIn;
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(), &si, &g_run.setup))
@@ -665,13 +668,18 @@ int main(int argc, char **argv) {
     StartWitness();
     g_run.setupExe = argv[3];
     g_run.medium = g_run.setupExe.substr(0, g_run.setupExe.find_last_of('\\'));
-    bool unattended = argc > 4 && strcmp(argv[4], "unattended") == 0;
+    int first = 4;
+    if (argc > 5 && strcmp(argv[4], "from") == 0) {
+        g_run.startIn = argv[5];
+        first = 6;
+    }
+    bool unattended = argc > first && strcmp(argv[first], "unattended") == 0;
     if (!unattended && !StartSetup()) {
         if (g_run.witness.hProcess) TerminateProcess(g_run.witness.hProcess, 0);
         if (SetupRunning()) TerminateProcess(g_run.setup.hProcess, 1);
         return 1;
     }
-    RunSteps(argc - 4, argv + 4);
+    RunSteps(argc - first, argv + first);
     Report("%s=%d", Named("boxes").c_str(), g_run.boxes);
     if (SetupRunning()) {
         Report("exit=running");

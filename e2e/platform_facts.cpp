@@ -164,6 +164,18 @@ void PlatformFacts(void (*report)(const char *key, const char *value)) {
     DeleteFileA("C:\\full-dir\\f");
     say("rmdir.empty", Result(RemoveDirectoryA("C:\\full-dir")));
 
+    // Names made whole: the device namespace as it is, a share's with its ".." taken out; the
+    // program's own name in a buffer too small for it (the answer is then the buffer's size); a
+    // current folder that is not there.
+    char full[MAX_PATH];
+    std::string made;
+    for (const char *path : {"\\\\.\\C:\\config.sys", "\\\\server\\share\\a\\..\\b.log"})
+        made +=
+            std::string(made.empty() ? "" : " ") + (GetFullPathNameA(path, sizeof full, full, nullptr) ? full : "-");
+    say("path.full", made);
+    say("module.short", std::to_string(GetModuleFileNameA(nullptr, full, 4)));
+    say("cwd.missing", Result(SetCurrentDirectoryA("C:\\facts-none")));
+
     HKEY key;
     RegCreateKeyA(HKEY_LOCAL_MACHINE, "Software\\FactsParent\\Child", &key);
     RegCloseKey(key);

@@ -23,7 +23,7 @@ import sys
 import threading
 import time
 
-VERSIONS = ('win95', 'win98', 'winme', 'nt40', 'win2k', 'winxp', 'win2003', 'vista')
+VERSIONS = ('win95', 'win98', 'winme', 'nt40', 'win2k', 'winxp', 'winxp64', 'win2003', 'vista')
 SCENARIO_TIMEOUT = 150
 WINE_ENV = {'WINEDEBUG': '-all', 'WINEDLLOVERRIDES': 'mscoree,mshtml='}
 # The 32-bit Wine machine (scripts/wine32-machine.sh) and where it keeps its root. A program that
@@ -165,7 +165,7 @@ def read_controls(root):
 
 
 # Steps whose word after the verb goes to the driver too.
-STEPS_WITH_ARGUMENT = ('click', 'view', 'insert', 'unattended', 'log')
+STEPS_WITH_ARGUMENT = ('click', 'view', 'insert', 'unattended', 'log', 'from')
 
 
 def driver_arguments(steps, controls):
@@ -664,9 +664,14 @@ def demo(runner, windows):
             continue
         if key.endswith('.visible'):
             value = ', '.join(names.get(i, i) for i in value.split())
+        elif key.endswith('.focus'):
+            value = names.get(value, value)
         view, _, what = key.partition('.text.')
         if what:
             key = f'{view}.{names.get(what, what)}'
+        view, _, what = key.partition('.check.')
+        if what:
+            key, value = f'{view}.{names.get(what, what)}', 'checked' if value == '1' else 'clear'
         print(f'  {key:<28} {value}')
     print('Left on the machine after install and uninstall, compared with before:')
     with open(os.path.join(runner.out, 'runs', 'demo', 'changes.txt')) as f:
@@ -684,7 +689,7 @@ DOC_SCREENS = {
     'interface.png': 'win98-install-walk/interface.png',
     'ready.png': 'win98-install-walk/ready.png',
     'install-ok.png': 'win98-install-ide/box1.png',
-    'working.png': 'win98-second-next-after-failure/after.png',
+    'working.png': 'win98-second-next-after-failure/failed.png',
     'error.png': 'win98-missing-vave/box1.png',
     'installed.png': 'win98-round-trip/installed.png',
 }

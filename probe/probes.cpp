@@ -95,7 +95,10 @@ int DetectWindowsVersion() {
         if (major >= 6) return VersionUnknown;
         int family = major <= 4 ? VersionNt4 : VersionWindows2000;
         int edition = extended ? EditionFromProductType(info.wProductType) : EditionFromRegistry();
-        return family + edition;
+        // NT 5.2 that is no server is only ever a 64-bit Windows XP, and it says so to a 32-bit
+        // program too: a 32-bit kernel driver cannot load there.
+        int code = family + edition;
+        return (major << 8 | minor) >= 0x502 && code != VersionWindows2000Server ? VersionUnknown : code;
     }
     default:
         // An unknown platform is no Windows 95: nothing may be installed on it.

@@ -133,9 +133,10 @@ const char *InstallWindows95Family(CSetupReport &report) {
     report.Progress(8);
     int paging = MovePagingToDriveD();
     report.Step("Move the swap file to drive D: in", "system.ini", nullptr,
-                paging == PagingNotMoved ? StepDriveDUnsuitable
-                : paging                 ? StepDone
-                                         : StepUnchanged);
+                paging == PagingNotMoved         ? StepDriveDUnsuitable
+                : paging == PagingSettingTooLong ? StepSettingTooLong
+                : paging                         ? StepDone
+                                                 : StepUnchanged);
     if ((failure = PlaceInterfaceDriver(report, InterfaceIde, "\\95-98\\ide\\95drv.vxd"))) return failure;
     if ((failure = PlaceInterfaceDriver(report, InterfaceScsi, "\\95-98\\scsi\\95drv.vxd"))) return failure;
     // The driver just placed goes into the system directory a second time, as SCSIDRV.SYS.

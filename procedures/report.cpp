@@ -11,6 +11,7 @@ const char StepPathTooLong[] = "not done, the path is too long";
 const char StepNoProgramsFolder[] = "skipped, the system does not say where the Programs folder is";
 const char StepNotThisInterface[] = "skipped, not for this interface";
 const char StepDriveDUnsuitable[] = "skipped, drive D: is no fixed disk with more than 300 MB free";
+const char StepSettingTooLong[] = "skipped, a setting is too long to record";
 const char StepFolderNotEmpty[] = "kept, it is not empty";
 const char StepUnchanged[] = "not done, the file is left as it was";
 const char StepBlankedWithoutRecord[] = "blanked, the marker has no record";

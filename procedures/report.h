@@ -35,6 +35,7 @@ extern const char StepPathTooLong[];
 extern const char StepNoProgramsFolder[];
 extern const char StepNotThisInterface[];
 extern const char StepDriveDUnsuitable[];
+extern const char StepSettingTooLong[];
 extern const char StepFolderNotEmpty[];
 extern const char StepUnchanged[];
 extern const char StepBlankedWithoutRecord[];

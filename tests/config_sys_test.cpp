@@ -21,10 +21,13 @@ protected:
     winsim::Machine machine;
 };
 
+// A folder named like the set-aside copy is no copy of CONFIG.SYS.
 TEST_F(ConfigSys, AMissingFileGetsTheLoaderLineAlone) {
-    AddConfigSysLine();
+    machine.MakeDirectory("C:\\CONFIG.SSO");
+    EXPECT_EQ(AddConfigSysLine(), 1);
     EXPECT_EQ(Config(), Loader);
     EXPECT_FALSE(machine.FileExists("C:\\CONFIG.SSS"));
+    EXPECT_TRUE(machine.DirectoryExists("C:\\CONFIG.SSO"));
 }
 
 TEST_F(ConfigSys, TheLoaderLineGoesOnTopOfWhatWasThere) {
@@ -143,11 +146,16 @@ TEST_F(ConfigSys, AnOldWorkFileIsOverwrittenAndRemoved) {
     EXPECT_FALSE(machine.FileExists("C:\\CONFIG.SSS"));
 }
 
-TEST_F(ConfigSys, AZeroByteKeepsTheRestOfItsLine) {
-    SetConfig(std::string("REM a\0b\r\nC\r\n", 12));
+// Every byte but the line ends and the end mark is text, 0x00 and 0xFF alike.
+TEST_F(ConfigSys, EveryByteKeepsTheRestOfItsLine) {
+    std::string line = "REM ";
+    for (int c = 0; c < 256; ++c)
+        if (c != '\r' && c != '\n' && c != 0x1A) line += static_cast<char>(c);
+    SetConfig(line + "\r\nC\r\n");
     AddConfigSysLine();
+    EXPECT_EQ(Config(), Loader + line + "\r\nC\r\n");
     RemoveConfigSysLine();
-    EXPECT_EQ(Config(), std::string("REM a\0b\r\nC\r\n", 12));
+    EXPECT_EQ(Config(), line + "\r\nC\r\n");
 }
 
 // Whatever stops an edit, CONFIG.SYS keeps its old contents in full (or stays absent), no
@@ -292,6 +300,22 @@ TEST_F(ConfigSys, ARewriteThatRunsOutOfSpaceLeavesTheOldFile) {
         EXPECT_FALSE(machine.FileExists("C:\\CONFIG.SSS")) << budget;
     }
     machine.drives['C'].writeBudget = -1;
+}
+
+// A writer whose write failed writes nothing more, even once the disk has room again: the
+// file never has a gap, and closing it says that not every byte was written.
+TEST_F(ConfigSys, AWriterStopsAtItsFirstFailedWrite) {
+    CFileWriter writer;
+    ASSERT_TRUE(writer.Create("C:\\written.txt"));
+    machine.drives['C'].writeBudget = FileBufferSize;
+    writer.Write(std::string(FileBufferSize, 'a').c_str());
+    writer.Write(std::string(FileBufferSize, 'b').c_str());
+    writer.Put('c');  // the second buffer's write fails here
+    machine.drives['C'].writeBudget = -1;
+    writer.Write(std::string(FileBufferSize, 'd').c_str());
+    EXPECT_FALSE(writer.Flush());
+    EXPECT_FALSE(writer.Close());
+    EXPECT_EQ(machine.ReadFile("C:\\written.txt"), std::string(FileBufferSize, 'a'));
 }
 
 // What a text-mode reader of the Microsoft C runtime sees, line by line.

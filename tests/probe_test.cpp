@@ -49,7 +49,10 @@ INSTANTIATE_TEST_SUITE_P(
         VersionCase{"2000 domain controller", NT, 5, 0, VER_NT_DOMAIN_CONTROLLER, false, VersionWindows2000Server},
         VersionCase{"XP", NT, 5, 1, VER_NT_WORKSTATION, false, VersionWindows2000Professional},
         VersionCase{"Server 2003", NT, 5, 2, VER_NT_SERVER, false, VersionWindows2000Server},
-        VersionCase{"5.x, product type 7", NT, 5, 2, 7, false, VersionWindows2000},
+        VersionCase{"5.x, product type 7", NT, 5, 1, 7, false, VersionWindows2000},
+        // A 5.2 that is no server is a 64-bit XP, where no 32-bit driver loads.
+        VersionCase{"XP x64", NT, 5, 2, VER_NT_WORKSTATION, false, VersionUnknown},
+        VersionCase{"5.2, product type 7", NT, 5, 2, 7, false, VersionUnknown},
         VersionCase{"Vista is unknown", NT, 6, 0, VER_NT_WORKSTATION, false, VersionUnknown},
         VersionCase{"a 6.x server", NT, 6, 1, VER_NT_SERVER, false, VersionUnknown},
         VersionCase{"10.0 without the extended record", NT, 10, 0, 0, true, VersionUnknown}));

@@ -92,6 +92,11 @@ const RefusedVersion RefusedVersions[] = {
     {[](winsim::Machine &m) { m.version.basicFails = true; }, "Error: Unknow Windows Version"},
     {[](winsim::Machine &m) { m.SetWindowsNt4(VER_NT_SERVER); }, "Error: The Version not support Windows NT Server"},
     {[](winsim::Machine &m) { m.SetWindows2000(VER_NT_SERVER); }, "Error: The Version not support Windows 2000 Server"},
+    {[](winsim::Machine &m) {
+         m.SetWindows2000();
+         m.version.minor = 2;  // XP x64
+     },
+     "Error: Unknow Windows Version"},
 };
 
 inline std::vector<std::string> BoxTexts(const winsim::Machine &m) {

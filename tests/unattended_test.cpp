@@ -57,17 +57,31 @@ TEST(CommandLine, SwitchesInAnyCaseWithEitherPrefix) {
         EXPECT_EQ(command.noRestart, c.noRestart);
         EXPECT_STREQ(command.logFile ? command.logFile : "(none)", c.log ? c.log : "(none)");
     }
-    SetupCommand command;
-    ParseCommandLine(("Setup.exe /uninstall /log " + std::string(1100, 'x')).c_str(), command);
-    EXPECT_EQ(command.action, Bad) << "arguments longer than the program keeps";
+    // Arguments longer than the program keeps: wrong, and unattended where an action is named
+    // anywhere, even past what was kept.
+    std::string many;
+    for (int i = 0; i < 16; ++i) many += " /norestart";
+    for (auto [line, unattended] : {std::pair<std::string, bool>{"/uninstall /log " + std::string(1100, 'x'), true},
+                                    {many + " -UNINSTALL", true},
+                                    {many + " \"/ins\"tall", true},
+                                    {many + " /installer", false},
+                                    {many, false}}) {
+        SCOPED_TRACE(line.substr(0, 40));
+        SetupCommand command;
+        ParseCommandLine(("Setup.exe " + line).c_str(), command);
+        EXPECT_EQ(command.action, Bad);
+        EXPECT_EQ(command.unattended, unattended);
+    }
 }
 
 // A medium file gone, as from a damaged disc.
 void TakeAway(winsim::Machine &m, const char *path) { std::filesystem::remove(m.HostPath(path)); }
 
-// Runs the program with `arguments`, as a deployment tool would start it from the medium.
+// Runs the program on the medium with `arguments`, as a deployment tool or a login script starts
+// it: from a folder of its own, here the root of drive C:.
 int RunWith(winsim::Machine &m, const std::string &arguments) {
     m.commandLine = "\"E:\\Setup.exe\" " + arguments;
+    m.currentDirectory = "C:\\";
     return RunProgram(m, [](winsim::User &) { ADD_FAILURE() << "the dialog opened"; });
 }
 
@@ -114,8 +128,9 @@ TEST(Unattended, EndsWithWindowsInstallerCodesAndNoWindow) {
         {"installed already", [](winsim::Machine &m) { m.Key(HKEY_LOCAL_MACHINE, MarkerKey); }, "/install IDE",
          ExitAlreadyInstalled, false, true},
         {"not installed", [](winsim::Machine &) {}, "/uninstall", ExitNotInstalled, false, false},
-        {"log that cannot be written", [](winsim::Machine &) {}, "/install IDE /log Q:\\setup.log", ExitDone, true,
-         true},
+        // A share is a place for a log like any; this machine cannot reach it, and the run is the same.
+        {"log on a share that cannot be written", [](winsim::Machine &) {},
+         "/install IDE /log \\\\server\\logs\\..\\setup.log", ExitDone, true, true},
         {"restart refused",
          [](winsim::Machine &m) {
              m.SetWindowsNt4();
@@ -129,10 +144,10 @@ TEST(Unattended, EndsWithWindowsInstallerCodesAndNoWindow) {
          },
          "/install IDE /log C:\\setup.log", ExitStepFailed, false, false,
          "Error: Setup cannot write the registry\r\nExit code: 1603\r\n\r\n"},
-        {"NT 6",
+        {"XP x64",
          [](winsim::Machine &m) {
              m.SetWindows2000();
-             m.version.major = 6;
+             m.version.minor = 2;
          },
          "/install SCSI", ExitRefused, false, false},
         {"wrong arguments with an action", [](winsim::Machine &) {}, "/install IDE /norestrat /log C:\\setup.log",
@@ -214,48 +229,109 @@ TEST(Unattended, UsageForHelpAndForOptionsAlone) {
     }
 }
 
-// A wrong unattended command, or a log in a file that the run reads or changes, ends with 87 and
-// no box, and leaves every file as it was.
+// A wrong unattended command, or a log in a device or a file that the run reads or changes, ends
+// with 87 and no box, and leaves every file as it was; where the log is one of its own, it holds
+// the usage.
 TEST(Unattended, AWrongUnattendedCommandWaitsForNobody) {
     const std::string sys = "C:\\WINDOWS\\SYSTEM", programs = "C:\\WINDOWS\\Start Menu\\Programs";
-    const std::pair<std::string, std::string> cases[] = {
-        // the arguments, and the file the log would have gone to
-        {"/install", ""},
-        {"/uninstall /log", ""},
-        {"/install /log C:\\setup.log", ""},
-        {"/install IDE /log c:\\config.sys", "C:\\CONFIG.SYS"},
-        {"/uninstall /log C:\\LTDRV\\..\\Config.Sys /norestart", "C:\\CONFIG.SYS"},
-        {"/install IDE /log C:/WINDOWS/system.ini", "C:\\WINDOWS\\SYSTEM.INI"},
-        {"/install SCSI /log \\MANIFEST.TXT", "E:\\MANIFEST.TXT"},
-        {"/install IDE /log 95-98\\ide\\95drv.vxd", "E:\\95-98\\ide\\95drv.vxd"},
-        {"/install IDE /log " + sys + "\\SCSIDRV.VXD", sys + "\\SCSIDRV.VXD"},
-        {"/uninstall /log \"" + programs + "\\RizoZezu.lnk\"", programs + "\\RizoZezu.lnk"},
-        {"/install IDE /log c:\\ltdrv\\95drv.exe", "C:\\ltdrv\\95drv.exe"},
+    std::string switches;
+    for (int i = 0; i < 15; ++i) switches += " /norestart";
+    struct Case {
+        std::string arguments;
+        std::string file;  // the file the log would have gone to
+        std::string log;   // where the usage goes
     };
-    for (const auto &[arguments, file] : cases) {
-        SCOPED_TRACE(arguments);
+    const Case cases[] = {
+        {"/install", "", ""},
+        {"/uninstall /log", "", ""},
+        {"/install /log C:\\setup.log", "", "C:\\setup.log"},
+        {"/norestrat /uninstall /log C:\\setup.log", "", "C:\\setup.log"},
+        {"/uninstall /norestart /norestart /log C:\\setup.log", "", "C:\\setup.log"},
+        // Too long to split, but an action is named.
+        {"/install IDE /log C:\\setup.log" + switches, "", "C:\\setup.log"},
+        {"/install IDE /log C:\\" + std::string(1100, 'x'), "", ""},
+        {switches + " /norestart /uninstall", "", ""},
+        // Log paths too long to make whole, or to compare with the files of the run.
+        {"/install IDE /log C:\\" + std::string(300, 'x'), "", ""},
+        {"/install IDE /log C:\\" + std::string(253, 'x'), "", ""},
+        // Files of the run, in any spelling.
+        {"/install IDE /log c:\\config.sys", "C:\\CONFIG.SYS", ""},
+        {"/uninstall /log C:\\LTDRV\\..\\Config.Sys /norestart", "C:\\CONFIG.SYS", ""},
+        {"/install IDE /log C:/WINDOWS/system.ini", "C:\\WINDOWS\\SYSTEM.INI", ""},
+        {"/install SCSI /log E:\\.\\FCHK1.DAT", "E:\\FCHK1.DAT", ""},
+        {"/install SCSI /log e:\\manifest.txt", "E:\\MANIFEST.TXT", ""},
+        {"/install IDE /log e:95-98\\ide\\95drv.vxd", "E:\\95-98\\ide\\95drv.vxd", ""},
+        {"/install IDE /log " + sys + "\\SCSIDRV.VXD", sys + "\\SCSIDRV.VXD", ""},
+        {"/uninstall /log \"" + programs + "\\RizoZezu.lnk\"", programs + "\\RizoZezu.lnk", ""},
+        {"/install IDE /log c:\\ltdrv\\95drv.exe", "C:\\ltdrv\\95drv.exe", ""},
+        {"/install IDE /log e:\\SETUP.EXE", "E:\\Setup.exe", ""},
+        {"/uninstall /log D:\\pagefile.sys", "D:\\PAGEFILE.SYS", ""},
+        {"/install IDE /log " + sys + "\\IOSUBSYS\\~rcsetup.tmp", sys + "\\IOSUBSYS\\~RCSETUP.TMP", ""},
+        // The device namespace, devices, and a stream of another file.
+        {"/install IDE /log \\\\.\\C:\\config.sys", "C:\\CONFIG.SYS", ""},
+        {"/install IDE /log \\\\.\\PhysicalDrive0", "", ""},
+        {"/install IDE /log \\\\?\\C:\\config.sys", "C:\\CONFIG.SYS", ""},
+        {"/install IDE /log //./c:/CONFIG.SYS", "C:\\CONFIG.SYS", ""},
+        {"/install IDE /log C:\\config.sys:log", "C:\\CONFIG.SYS", ""},
+        {"/install IDE /log NUL", "", ""},
+        {"/install IDE /log c:\\logs\\con.txt", "", ""},
+        {"/install IDE /log \"Aux .log\"", "", ""},
+        {"/install IDE /log LPT1", "", ""},
+        {"/uninstall /log C:\\com9.log", "", ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.arguments.substr(0, 60));
         winsim::Machine m;
         InsertMedium(m);
+        m.MapDrive('D', DRIVE_FIXED);
         m.WriteFile("C:\\CONFIG.SYS", "FILES=30\r\n");
         m.WriteFile("C:\\WINDOWS\\SYSTEM.INI", "[boot]\r\n");
-        std::string before = file.empty() ? "" : "the file's own bytes\r\n";
-        if (!file.empty()) m.WriteFile(file, before);
-        EXPECT_EQ(RunWith(m, arguments), ExitBadArguments);
+        std::string before = c.file.empty() ? "" : "the file's own bytes\r\n";
+        if (!c.file.empty()) m.WriteFile(c.file, before);
+        EXPECT_EQ(RunWith(m, c.arguments), ExitBadArguments);
         EXPECT_TRUE(m.messageBoxes.empty());
         EXPECT_TRUE(m.CallsNamed("CreateDirectoryA").empty()) << "nothing done";
-        if (!file.empty()) {
-            EXPECT_EQ(m.ReadFile(file), before);
+        if (!c.file.empty()) {
+            EXPECT_EQ(m.ReadFile(c.file), before);
         }
-        EXPECT_EQ(m.ReadFile("C:\\CONFIG.SYS"), file == "C:\\CONFIG.SYS" ? before : "FILES=30\r\n");
+        EXPECT_EQ(m.ReadFile("C:\\CONFIG.SYS"), c.file == "C:\\CONFIG.SYS" ? before : "FILES=30\r\n");
+        if (!c.log.empty()) {
+            EXPECT_NE(m.ReadFile(c.log).find(std::string("\r\nNothing done: the arguments are not understood\r\n") +
+                                             Usage + "\r\nExit code: 87\r\n\r\n"),
+                      std::string::npos);
+        }
     }
-    // Where the log is one of its own, it holds the usage.
-    winsim::Machine m;
-    InsertMedium(m);
-    EXPECT_EQ(RunWith(m, "/uninstall /norestart /norestart /log C:\\setup.log"), ExitBadArguments);
-    EXPECT_NE(m.ReadFile("C:\\setup.log")
-                  .find(std::string("\r\nNothing done: the arguments are not understood\r\n") + Usage +
-                        "\r\nExit code: 87\r\n\r\n"),
-              std::string::npos);
+}
+
+// Started from another folder, Setup finds its medium at the root of the drive or share it was
+// started from, and a log named from that folder stays there.
+TEST(Unattended, TheMediumIsWhereSetupIs) {
+    struct Case {
+        const char *module;
+        const char *caller;
+        const char *entered;  // the call that makes the medium's root current
+        int code;
+    };
+    const Case cases[] = {
+        {"E:\\Setup.exe", "C:\\WINDOWS", "SetCurrentDirectoryA(E:\\) = 1", ExitRestartNeeded},
+        {"E:\\DISK1\\Setup.exe", "C:\\DEPLOY", "SetCurrentDirectoryA(E:\\) = 1", ExitRestartNeeded},
+        // This machine has no network: the share's root is asked for, and the medium not found.
+        {"\\\\server\\share\\drivers\\Setup.exe", "C:\\WINDOWS",
+         "SetCurrentDirectoryA(\\\\server\\share\\) = 0 (error 53)", ExitStepFailed},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.module);
+        winsim::Machine m;
+        InsertMedium(m);
+        m.MakeDirectory(c.caller);
+        m.modulePath = c.module;
+        m.currentDirectory = c.caller;
+        m.commandLine = std::string("\"") + c.module + "\" /install IDE /norestart /log setup.log";
+        EXPECT_EQ(RunProgram(m, [](winsim::User &) {}), c.code);
+        EXPECT_EQ(m.CallsNamed("SetCurrentDirectoryA"), std::vector<std::string>{c.entered});
+        std::string log = m.ReadFile(std::string(c.caller) + "\\setup.log");
+        EXPECT_NE(log.find("Exit code: " + std::to_string(c.code)), std::string::npos);
+    }
 }
 
 TEST(Unattended, TheLogOfAnInstallAndAnUninstall) {
@@ -357,6 +433,18 @@ TEST(Unattended, TheLogOfAFailureAndARefusal) {
                                "\\Vave_R.exe: done",
                                "Write HKLM key SYSTEM\\CurrentControlSet\\Services\\ZIV: refused by the system",
                                "Error: Setup cannot write the registry", "Exit code: 1603"}));
+    }
+    {
+        SCOPED_TRACE("a swap-file setting too long to record");
+        winsim::Machine m;
+        InsertMedium(m);
+        m.MapDrive('D', DRIVE_FIXED).freeClusters = 1000000;
+        m.WriteFile("C:\\WINDOWS\\SYSTEM.INI", "[386Enh]\r\nPagingDrive=" + std::string(256, 'c') + "\r\n");
+        EXPECT_EQ(RunWith(m, "/install IDE /norestart /log C:\\setup.log"), ExitRestartNeeded);
+        Texts lines = StepLines(m, "C:\\setup.log");
+        EXPECT_NE(std::find(lines.begin(), lines.end(),
+                            "Move the swap file to drive D: in system.ini: skipped, a setting is too long to record"),
+                  lines.end());
     }
     {
         SCOPED_TRACE("a server");

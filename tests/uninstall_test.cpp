@@ -304,7 +304,8 @@ TEST(Uninstall, SystemIniComesBackAsItWas) {
         int install;  // 0 at once, 1 stopped and retried in the dialog, 2 stopped and run again
         bool oldMarker;
         std::string after;              // empty: as before
-        bool recordLeftEarly = false;   // as when the marker refused the record
+        bool recordLeftEarly = false;   // the marker refuses the record
+        bool tooLong = false;           // a setting longer than a record holds: the swap file stays
         bool uninstallStopped = false;  // by a driver it could not delete, then run again
     };
     const std::string other = "[boot]\r\nshell=Explorer.exe\r\n[386Enh]\r\nother=1\r\n";
@@ -325,7 +326,14 @@ TEST(Uninstall, SystemIniComesBackAsItWas) {
         {"run again unattended", "[386Enh]\r\nPagingDrive=c:\r\n", true, 2, false, ""},
         {"retried, with 200 keys", manyKeys, true, 1, false, ""},
         {"the record where it was made", "[386Enh]\r\nPagingDrive=c:\r\n", true, 0, false, "", true},
-        {"that record, the uninstall stopped once", "[386Enh]\r\nPagingDrive=c:\r\n", true, 0, false, "", true, true},
+        {"the longest setting a record holds", other + "PagingDrive=" + std::string(255, '\xE9') + "\r\n", true, 0,
+         false, ""},
+        {"retried, the longest setting", other + "MaxPagingFileSize=" + std::string(255, '7') + "\r\n", true, 1, false,
+         ""},
+        {"a setting too long to record", other + "PagingDrive=" + std::string(256, 'c') + "\r\n", true, 0, false, "",
+         false, true},
+        {"that record, the uninstall stopped once", "[386Enh]\r\nPagingDrive=c:\r\n", true, 0, false, "", true, false,
+         true},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -333,16 +341,16 @@ TEST(Uninstall, SystemIniComesBackAsItWas) {
         m.WriteFile("C:\\WINDOWS\\SYSTEM.INI", c.before);
         InsertMedium(m);
         if (c.driveD) m.MapDrive('D', DRIVE_FIXED).freeClusters = 1000000;
+        if (c.recordLeftEarly) m.FailValuesIn(MarkerKey);
         if (c.install)
             InstallStoppedThenRetried(m, c.install == 1);
         else
             Install(m, IDC_IDE);
         ASSERT_EQ(m.restartRequests.size(), 1u);
-        EXPECT_EQ(m.ReadFile("C:\\WINDOWS\\SYSTEM.INI").find("PagingDrive=d:") != std::string::npos, c.driveD);
-        EXPECT_FALSE(m.HasKey(HKEY_LOCAL_MACHINE, SwapFileRecordKey)) << "handed to the marker";
+        EXPECT_EQ(m.ReadFile("C:\\WINDOWS\\SYSTEM.INI").find("PagingDrive=d:") != std::string::npos,
+                  c.driveD && !c.tooLong);
+        EXPECT_EQ(m.HasKey(HKEY_LOCAL_MACHINE, SwapFileRecordKey), c.recordLeftEarly) << "handed to the marker";
         if (c.oldMarker) m.FindKey(HKEY_LOCAL_MACHINE, MarkerKey)->values.clear();
-        if (c.recordLeftEarly)
-            m.Key(HKEY_LOCAL_MACHINE, SwapFileRecordKey).values.swap(m.Key(HKEY_LOCAL_MACHINE, MarkerKey).values);
         m.messageBoxes.clear();
         std::string driver = m.systemDirectory + "\\iosubsys\\95drv.vxd";
         if (c.uninstallStopped) {

@@ -194,9 +194,41 @@ UINT WINAPI GetWindowsDirectoryA(LPSTR buffer, UINT size) {
     return length;
 }
 
+namespace {
+
+// A network or device-namespace name as Windows makes it whole: "\\\\?\\" names as they are; others
+// with backslashes, "." and ".." taken out below their first two parts (\\\\server\\share, \\\\.\\C:).
+std::string FullNetworkPath(std::string path) {
+    if (path.compare(0, 4, "\\\\?\\") == 0) return path;
+    for (char &c : path)
+        if (c == '/') c = '\\';
+    std::vector<std::string> parts;
+    std::string part;
+    for (size_t i = 2; i <= path.size(); ++i) {
+        if (i < path.size() && path[i] != '\\') {
+            part += path[i];
+            continue;
+        }
+        if (parts.size() >= 2 && part == "..") {
+            if (parts.size() > 2) parts.pop_back();
+        } else if (parts.size() < 2 || (!part.empty() && part != ".")) {
+            parts.push_back(part);
+        }
+        part.clear();
+    }
+    std::string full = "\\";
+    for (const auto &p : parts) full += "\\" + p;
+    return path.back() == '\\' && parts.size() == 2 ? full + "\\" : full;
+}
+
+}  // namespace
+
 DWORD WINAPI GetFullPathNameA(LPCSTR name, DWORD size, LPSTR buffer, LPSTR *filePart) {
     Machine &m = Machine::Current();
     std::string full = m.FullPath(Arg(name));
+    // This machine has no network, but its names are made whole as any.
+    if (full.empty() && name && (name[0] == '\\' || name[0] == '/') && (name[1] == '\\' || name[1] == '/'))
+        full = FullNetworkPath(name);
     m.Record("GetFullPathNameA(" + Arg(name) + ") = " + full);
     if (full.empty()) {
         m.lastError = ERROR_PATH_NOT_FOUND;
@@ -373,5 +405,19 @@ BOOL WINAPI GetDiskFreeSpaceA(LPCSTR root, LPDWORD sectorsPerCluster, LPDWORD by
     if (bytesPerSector) *bytesPerSector = d->bytesPerSector;
     if (freeClusters) *freeClusters = d->freeClusters;
     if (totalClusters) *totalClusters = d->totalClusters;
+    return m.Succeed(call);
+}
+
+BOOL WINAPI SetCurrentDirectoryA(LPCSTR path) {
+    Machine &m = Machine::Current();
+    std::string call = "SetCurrentDirectoryA(" + Arg(path) + ")";
+    std::string full = m.FullPath(Arg(path));
+    // No network names: a share is never reached.
+    if (full.empty()) return m.Fail(call, ERROR_BAD_NETPATH);
+    // A folder that is not there, in one that is: "file not found", as Wine answers.
+    if (!m.DirectoryExists(full))
+        return m.Fail(call, m.DirectoryExists(full.substr(0, full.rfind('\\') + 1)) ? ERROR_FILE_NOT_FOUND
+                                                                                    : ERROR_PATH_NOT_FOUND);
+    m.currentDirectory = full;
     return m.Succeed(call);
 }

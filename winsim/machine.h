@@ -48,6 +48,7 @@ public:
 
     // Process: how it was started, and the clock
     std::string commandLine = "Setup.exe";
+    std::string modulePath = "E:\\Setup.exe";  // as GetModuleFileNameA names the program
     SYSTEMTIME localTime = {2001, 3, 5, 9, 14, 7, 5, 0};
 
     // Record of calls, one line each: "Name(args) = result".

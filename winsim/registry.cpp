@@ -159,6 +159,9 @@ LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType, c
                        ", " + std::to_string(cbData) + ")";
     std::shared_ptr<RegKey> key;
     if (LONG error = m.Lookup(hKey, true, key)) return Record(m, call, error);
+    std::string path;
+    for (const RegKey *k = key.get(); k->parent; k = k->parent) path = k->name + (path.empty() ? "" : "\\") + path;
+    if (m.m_refusedValueKeys.count(path)) return Record(m, call, ERROR_ACCESS_DENIED);
     if (m.Change() != Power::Go) return Record(m, call, ERROR_NOT_READY);
     winsim::RegValue value;
     value.type = dwType;

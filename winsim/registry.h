@@ -5,6 +5,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,9 @@ public:
     void SetString(HKEY root, const std::string &path, const std::string &name, const std::string &value);
     int OpenKeyHandles() const { return static_cast<int>(m_openKeys.size()); }
     void CloseAllKeys() { m_openKeys.clear(); }
+    // RegSetValueExA into the key at `path` under HKEY_LOCAL_MACHINE fails with access denied,
+    // once that key is made; the key itself is made and opened as any.
+    void FailValuesIn(const std::string &path) { m_refusedValueKeys.insert(path); }
 
 private:
     // The calls that keep this bookkeeping.
@@ -59,6 +63,7 @@ private:
     std::shared_ptr<RegKey> KeyOfHandle(HKEY handle);
     LONG Lookup(HKEY handle, bool change, std::shared_ptr<RegKey> &key);
 
+    std::set<std::string, NoCaseLess> m_refusedValueKeys;
     std::shared_ptr<RegKey> m_localMachine;
     std::map<uintptr_t, std::shared_ptr<RegKey>> m_openKeys;
     uintptr_t m_nextKey = 0x1000;

@@ -30,6 +30,18 @@ LPSTR WINAPI lstrcpynA(LPSTR dst, LPCSTR src, int max) {
 
 HMODULE WINAPI GetModuleHandleA(LPCSTR) { return reinterpret_cast<HMODULE>(0x400000); }
 
+// A buffer too small takes what fits with a zero, and the answer is its size (Windows 2000 on, Wine).
+DWORD WINAPI GetModuleFileNameA(HMODULE, LPSTR buffer, DWORD size) {
+    Machine &m = Machine::Current();
+    if (size == 0) return 0;
+    bool cut = m.modulePath.size() >= size;
+    DWORD length = cut ? size - 1 : static_cast<DWORD>(m.modulePath.size());
+    std::memcpy(buffer, m.modulePath.c_str(), length);
+    buffer[length] = '\0';
+    if (cut) m.lastError = ERROR_INSUFFICIENT_BUFFER;
+    return cut ? size : length;
+}
+
 LPSTR WINAPI GetCommandLineA(void) { return &Machine::Current().commandLine[0]; }
 
 void WINAPI GetLocalTime(LPSYSTEMTIME time) { *time = Machine::Current().localTime; }
