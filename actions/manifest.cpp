@@ -5,7 +5,13 @@
 #include "actions/paths.h"
 #include "platform/buffered_file.h"
 
+LPCSTR CheckedMediumFile;
+int MediumFileCheck;
+
 namespace {
+
+// An entry's numbers, as `make medium` writes them.
+KEPT_WITH_CODE("manifest") const char NumbersFormat[] = "%u %08X";
 
 void Format(LPSTR buffer, LPCSTR format, ...) {
     va_list args;
@@ -14,9 +20,7 @@ void Format(LPSTR buffer, LPCSTR format, ...) {
     va_end(args);
 }
 
-}  // namespace
-
-int CheckMediumFile(LPCSTR mediumFile, LPCSTR path) {
+int Check(LPCSTR path) {
     if (GetFileAttributesA(ManifestPath) == INVALID_FILE_ATTRIBUTES) return MediumFileUnchecked;
     // The copy's numbers as its entry would give them, then the entry itself. Compared as text,
     // the manifest needs no parsing: a line that is not an entry names no file.
@@ -26,7 +30,7 @@ int CheckMediumFile(LPCSTR mediumFile, LPCSTR path) {
     for (int c; (c = file.Get()) != CFileReader::End; ++size) crc = Crc32Byte(crc, (BYTE)c);
     if (!file.IsOpen() || file.Failed()) return MediumFileDamaged;
     char numbers[24];
-    Format(numbers, "%u %08X", size, ~crc);
+    Format(numbers, NumbersFormat, size, ~crc);
     if (!file.Open(ManifestPath)) return ManifestUnreadable;
     char line[PathBufferSize + sizeof numbers];
     for (int c = 0; c != CFileReader::End;) {
@@ -38,10 +42,17 @@ int CheckMediumFile(LPCSTR mediumFile, LPCSTR path) {
         for (char *space = line; *space; ++space)
             if (*space == ' ') {
                 *space = '\0';
-                if (lstrcmpiA(line, mediumFile) == 0)
+                if (lstrcmpiA(line, CheckedMediumFile) == 0)
                     return lstrcmpiA(space + 1, numbers) == 0 ? MediumFileIntact : MediumFileDamaged;
                 break;
             }
     }
     return file.Failed() ? ManifestUnreadable : MediumFileUnlisted;
+}
+
+}  // namespace
+
+BOOL CheckAgainstManifest(LPCSTR path) {
+    MediumFileCheck = Check(path);
+    return MediumFileCheck >= MediumFileIntact;
 }

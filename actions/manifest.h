@@ -6,14 +6,19 @@
 #include "actions/manifest_format.h"
 #include "platform/platform.h"
 
-// How a copy compares with the manifest's entry for its medium file. Unchecked: the medium has
-// no manifest, as one assembled by hand. Unreadable: it has one that cannot be opened or read to
-// the entry.
-enum { MediumFileIntact, MediumFileUnchecked, MediumFileDamaged, MediumFileUnlisted, ManifestUnreadable };
+// How a copy compares with the manifest's entry for its medium file: below MediumFileIntact it
+// may not be used. Unreadable: the medium has a manifest that cannot be opened or read to the
+// entry. Unchecked: it has none, as one assembled by hand.
+enum { MediumFileDamaged, MediumFileUnlisted, ManifestUnreadable, MediumFileIntact, MediumFileUnchecked };
 
-// Compares the file at `path` with the entry of `mediumFile` (as "\NT\ZIV.sys") in the manifest
-// at the root of the current drive; the first line that names the file counts, in any letter
-// case, and a line that is no entry names none.
-int CheckMediumFile(LPCSTR mediumFile, LPCSTR path);
+// The medium file (as "\NT\ZIV.sys") whose entry the next check holds a copy to, and how the
+// last check ended.
+extern LPCSTR CheckedMediumFile;
+extern int MediumFileCheck;
+
+// A copy check for CopyIfPresent: compares the file at `path` with CheckedMediumFile's entry in
+// the manifest at the root of the current drive (the first line that names it, in any letter
+// case; a line that is no entry names none). TRUE where the copy may be used.
+BOOL CheckAgainstManifest(LPCSTR path);
 
 #endif

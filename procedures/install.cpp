@@ -12,74 +12,57 @@
 
 namespace {
 
-const char ConfigSys[] = "c:\\config.sys";
+KEPT_WITH_CODE("install") const char ConfigSys[] = "c:\\config.sys";
 const char PlaceStep[] = "Place";
 const char WriteKeyStep[] = "Write HKLM key";
+KEPT_WITH_CODE("install") const char CheckMediumStep[] = "Check the medium against";
 
-// The medium file whose manifest entry the copy in progress is held to, and the check's answer.
-const char *CheckedEntry;
-int CheckResult;
-
-// Why a copy was refused, by the check's answer (the second never refuses). The first is for a
-// SCSIDRV.SYS that differs: copied from the driver in the system folder, which may have been kept.
-const char *const RejectionReasons[] = {PlacedDriverDiffersReason, MediumFileDamagedReason, MediumFileDamagedReason,
-                                        MediumFileUnlistedReason, ManifestUnreadableReason};
-
-BOOL CheckCopy(LPCSTR workCopy) {
-    CheckResult = CheckMediumFile(CheckedEntry, workCopy);
-    return CheckResult <= MediumFileUnchecked;
-}
-
-// Said once, before the first file, where the medium has no manifest.
-void NoteUncheckedMedium(CSetupReport &report) {
-    if (GetFileAttributesA(ManifestPath) == INVALID_FILE_ATTRIBUTES)
-        report.Step("Check the medium's files against", ManifestPath, nullptr, StepNoManifest);
-}
+// Why a copy was refused, by the check's answer.
+KEPT_WITH_CODE("tables")
+const char *const RejectionReasons[] = {MediumFileDamagedReason, MediumFileUnlistedReason, ManifestUnreadableReason};
 
 bool FilePresent(const char *path) {
     DWORD attributes = GetFileAttributesA(path);
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// Places `source` at `destination`, the copy held to the manifest's entry for `entry` (by
-// default the source itself). Returns the step's message when the source cannot be read or a
-// path does not fit its buffer; "Setup cannot use", the source and why, when the manifest
+// Places `source` at `destination`. A copy from the medium is held to the manifest's entry for
+// its source; one from elsewhere (SCSIDRV.SYS, from the driver just placed) to the entry of the
+// medium file placed before it. Returns the step's message when the source cannot be read or a
+// path does not fit its buffer; "Setup cannot use", the medium file and why, when the manifest
 // refuses the copy; "Setup cannot write" and the destination when the copy left no whole file
 // there (one that was there already counts as placed); otherwise nothing.
-const char *Place(CSetupReport &report, const char *source, const char *destination, const char *message,
-                  const char *entry = nullptr) {
+const char *Place(CSetupReport &report, const char *source, const char *destination, const char *message) {
     if (!SetPath(SourcePath, source) || !SetPath(DestinationPath, destination)) {
         report.Step(PlaceStep, destination, source, StepPathTooLong);
         return message;
     }
-    CheckedEntry = entry ? entry : source;
-    CheckResult = MediumFileIntact;
-    int copy = CopyIfPresent(CheckCopy);
+    if (*source == '\\') CheckedMediumFile = source;
+    MediumFileCheck = MediumFileIntact;
+    int copy = CopyIfPresent(CheckAgainstManifest);
     // A medium that fails part-way through a file is as good as one without it.
     if (copy == CopySourceMissing || copy == CopySourceUnreadable) {
         report.Step(PlaceStep, DestinationPath, SourcePath, StepSourceMissing);
         return message;
     }
     bool placed = (copy == CopyDone || copy == CopyKept) && FilePresent(DestinationPath);
+    // A refused copy's step ends with the reason, the message names the medium file and gives it.
     report.Step(PlaceStep, DestinationPath, SourcePath,
-                copy == CopyRejected ? StepManifestRefused
+                copy == CopyRejected ? RejectionReasons[MediumFileCheck] + 2
                 : !placed            ? StepRefused
                 : copy == CopyDone   ? StepDone
                                      : StepKept);
-    if (copy == CopyRejected)
-        return NamingPath(CannotUsePrefix, SourcePath,
-                          RejectionReasons[entry && CheckResult == MediumFileDamaged ? 0 : CheckResult]);
+    if (copy == CopyRejected) return NamingPath(CannotUsePrefix, CheckedMediumFile, RejectionReasons[MediumFileCheck]);
     return placed ? nullptr : NamingPath(CannotWritePrefix, DestinationPath);
 }
 
 // Places `source` at the system directory followed by `suffix`.
-const char *PlaceInSystemDirectory(CSetupReport &report, const char *source, const char *suffix, const char *message,
-                                   const char *entry = nullptr) {
+const char *PlaceInSystemDirectory(CSetupReport &report, const char *source, const char *suffix, const char *message) {
     if (!LoadSystemDirectory() || !AppendToPath(SystemDirectory, suffix)) {
         report.Step(PlaceStep, suffix, source, StepPathTooLong);
         return message;
     }
-    return Place(report, source, SystemDirectory, message, entry);
+    return Place(report, source, SystemDirectory, message);
 }
 
 // Places `source` in the Start menu's Programs folder as `name`. The launcher is a convenience:
@@ -97,7 +80,7 @@ const char *PlaceInProgramsFolder(CSetupReport &report, const char *source, cons
     }
     // Only a launcher that cannot be written is left out; a damaged medium stops the install.
     const char *failure = Place(report, source, ProgramsFolder, message);
-    return failure == message || CheckResult > MediumFileUnchecked ? failure : nullptr;
+    return failure == message || MediumFileCheck < MediumFileIntact ? failure : nullptr;
 }
 
 // The interface's own driver; the other interface's is passed over.
@@ -118,7 +101,6 @@ const char *WriteDriverEntry(CSetupReport &report, const char *key, int (*write)
 
 const char *InstallWindows95Family(CSetupReport &report) {
     const char *failure;
-    NoteUncheckedMedium(report);
     // The first step: when it fails, nothing else has changed.
     bool added = AddConfigSysLine();
     report.Step("Add the driver-loader line to", ConfigSys, nullptr, added ? StepDone : StepUnchanged);
@@ -146,10 +128,8 @@ const char *InstallWindows95Family(CSetupReport &report) {
         report.Step(PlaceStep, "\\SCSIDRV.SYS", "\\iosubsys\\95drv.vxd", StepPathTooLong);
         return SourceFileOneOneMissing;
     }
-    // Held to the medium's entry of the driver it was copied from.
-    if ((failure = PlaceInSystemDirectory(
-             report, placedDriver, "\\SCSIDRV.SYS", SourceFileOneOneMissing,
-             HddInterface == InterfaceIde ? "\\95-98\\ide\\95drv.vxd" : "\\95-98\\scsi\\95drv.vxd")))
+    // Held to the entry of the driver it is copied from, the medium file placed just before.
+    if ((failure = PlaceInSystemDirectory(report, placedDriver, "\\SCSIDRV.SYS", SourceFileOneOneMissing)))
         return failure;
     if ((failure = PlaceInSystemDirectory(report, "\\FCHK1.DAT", "\\SCSIDRV.VXD", SourceFileOneTwoMissing)))
         return failure;
@@ -161,7 +141,6 @@ const char *InstallWindows95Family(CSetupReport &report) {
 // NT 4 and Windows 2000 differ only in the first message and one progress position.
 const char *InstallNtFamily(CSetupReport &report, const char *firstMessage, int positionBeforeService) {
     const char *failure;
-    NoteUncheckedMedium(report);
     bool loaded = LoadSystemDirectory();
     report.Progress(3);
     if (!loaded || !AppendToPath(SystemDirectory, "\\drivers\\ZIV.sys")) {
@@ -186,6 +165,9 @@ int InstallDriverSet(CSetupReport &report) {
     report.Progress(1);
     report.Step("Create folder", ToolFolder, nullptr, FileResult(CreateDirectoryA(ToolFolder, nullptr)));
     report.Progress(2);
+    // Said once, before the first file, where the medium has no manifest.
+    if (GetFileAttributesA(ManifestPath) == INVALID_FILE_ATTRIBUTES)
+        report.Step(CheckMediumStep, ManifestPath, nullptr, StepAbsent);
 
     const char *failure;
     bool refused = false;

@@ -3,6 +3,8 @@
 #ifndef SETUP_PROCEDURES_MESSAGES_H
 #define SETUP_PROCEDURES_MESSAGES_H
 
+#include "platform/platform.h"
+
 // Byte-aligned: the compiler would pad each text to its own boundary, and the program is at its
 // size limit.
 alignas(1) inline constexpr char ErrorCaption[] = "Error";
@@ -21,12 +23,12 @@ alignas(1) inline constexpr char RegistryRefused[] = "Setup cannot write the reg
 alignas(1) inline constexpr char CannotWritePrefix[] = "Setup cannot write ";
 alignas(1) inline constexpr char CannotRemovePrefix[] = "Setup cannot remove ";
 // A file refused by the medium's manifest: this prefix, the file, and why.
-alignas(1) inline constexpr char CannotUsePrefix[] = "Setup cannot use ";
-alignas(1) inline constexpr char MediumFileDamagedReason[] = ": the file on the medium is damaged";
-alignas(1) inline constexpr char MediumFileUnlistedReason[] = ": MANIFEST.TXT does not list it";
-alignas(1) inline constexpr char ManifestUnreadableReason[] = ": MANIFEST.TXT cannot be read";
-// SCSIDRV.SYS is copied from the driver in the system folder, which may be one that was kept.
-alignas(1) inline constexpr char PlacedDriverDiffersReason[] = ": it is not the driver on the medium";
+alignas(1) KEPT_WITH_CODE("shared") inline constexpr char CannotUsePrefix[] = "Setup cannot use ";
+alignas(1)
+    KEPT_WITH_CODE("shared") inline constexpr char MediumFileDamagedReason[] = ": the file on the medium is damaged";
+alignas(1)
+    KEPT_WITH_CODE("shared") inline constexpr char MediumFileUnlistedReason[] = ": MANIFEST.TXT does not list it";
+alignas(1) KEPT_WITH_CODE("shared") inline constexpr char ManifestUnreadableReason[] = ": MANIFEST.TXT cannot be read";
 alignas(1) inline constexpr char InstallSucceeded[] = "Install OK !! System will be restart .......";
 alignas(1) inline constexpr char UninstallSucceeded[] = "Uninstall OK !! System will be restart .......";
 

@@ -17,8 +17,6 @@ const char StepUnchanged[] = "not done, the file is left as it was";
 const char StepBlankedWithoutRecord[] = "blanked, the marker has no record";
 const char StepSwapFileNotMoved[] = "skipped, the swap file was not moved";
 const char StepMarkerKept[] = "kept, a file or key stays";
-const char StepManifestRefused[] = "failed, the manifest refuses it";
-const char StepNoManifest[] = "skipped, it is not there";
 
 const char *FileResult(int succeeded) {
     if (succeeded) return StepDone;

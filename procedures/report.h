@@ -41,8 +41,6 @@ extern const char StepUnchanged[];
 extern const char StepBlankedWithoutRecord[];
 extern const char StepSwapFileNotMoved[];
 extern const char StepMarkerKept[];
-extern const char StepManifestRefused[];
-extern const char StepNoManifest[];
 
 // The result of a file or folder call just made (`succeeded`), from the system's last error.
 const char *FileResult(int succeeded);

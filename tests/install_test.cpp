@@ -234,8 +234,7 @@ TEST(Install, AFileThatDisagreesWithTheManifestIsNotPlaced) {
          "Setup cannot use \\95-98\\95drv.exe: MANIFEST.TXT cannot be read", "C:\\ltdrv\\95drv.exe"},
         {"SCSIDRV.SYS from a driver that was kept", [](winsim::Machine &m) { m.SetWindows98(); }, IDC_IDE,
          [&](winsim::Machine &m) { m.WriteFile(sys + "\\IOSUBSYS\\95drv.vxd", "an older driver"); },
-         "Setup cannot use " + sys + "\\iosubsys\\95drv.vxd: it is not the driver on the medium",
-         sys + "\\SCSIDRV.SYS"},
+         "Setup cannot use \\95-98\\ide\\95drv.vxd: the file on the medium is damaged", sys + "\\SCSIDRV.SYS"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
