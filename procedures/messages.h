@@ -3,8 +3,6 @@
 #ifndef SETUP_PROCEDURES_MESSAGES_H
 #define SETUP_PROCEDURES_MESSAGES_H
 
-#include "platform/platform.h"
-
 // Byte-aligned: the compiler would pad each text to its own boundary, and the program is at its
 // size limit.
 alignas(1) inline constexpr char ErrorCaption[] = "Error";
@@ -22,13 +20,12 @@ alignas(1) inline constexpr char SourceFileOneTwoMissing[] = "Soure File One-2 n
 alignas(1) inline constexpr char RegistryRefused[] = "Setup cannot write the registry";
 alignas(1) inline constexpr char CannotWritePrefix[] = "Setup cannot write ";
 alignas(1) inline constexpr char CannotRemovePrefix[] = "Setup cannot remove ";
-// A file refused by the medium's manifest: this prefix, the file, and why.
-alignas(1) KEPT_WITH_CODE("shared") inline constexpr char CannotUsePrefix[] = "Setup cannot use ";
-alignas(1)
-    KEPT_WITH_CODE("shared") inline constexpr char MediumFileDamagedReason[] = ": the file on the medium is damaged";
-alignas(1)
-    KEPT_WITH_CODE("shared") inline constexpr char MediumFileUnlistedReason[] = ": MANIFEST.TXT does not list it";
-alignas(1) KEPT_WITH_CODE("shared") inline constexpr char ManifestUnreadableReason[] = ": MANIFEST.TXT cannot be read";
+// A file refused by the medium's manifest: this prefix, the file, and why. Defined with the code
+// (platform/platform.h), which shared inline texts cannot be.
+extern const char CannotUsePrefix[];
+extern const char MediumFileDamagedReason[];
+extern const char MediumFileUnlistedReason[];
+extern const char ManifestUnreadableReason[];
 alignas(1) inline constexpr char InstallSucceeded[] = "Install OK !! System will be restart .......";
 alignas(1) inline constexpr char UninstallSucceeded[] = "Uninstall OK !! System will be restart .......";
 
