@@ -10,8 +10,6 @@ enum { PathBufferSize = 256 };
 
 // The folder on drive C: where the program's own tools go.
 extern const char ToolFolder[];
-// The work copy that a placed file is written to in its destination's folder, with its backslash.
-extern const char WorkCopyName[];
 
 extern char SourcePath[PathBufferSize];
 extern char DestinationPath[PathBufferSize];
@@ -34,7 +32,8 @@ int LoadSystemDirectory();
 enum { ProgramsFolderTooLong = -1, ProgramsFolderUnknown = 0, ProgramsFolderFound = 1 };
 int LoadProgramsFolder();
 
-// What a file is copied under, in its destination's folder, until it is whole there.
+// What a file is copied under, in its destination's folder, until it is whole there; with its
+// backslash.
 extern const char WorkCopyName[];
 
 // Takes away a work file left by a run that was cut off, whatever its attributes (Windows will
