@@ -11,7 +11,7 @@ int MediumFileCheck;
 namespace {
 
 // An entry's numbers, as `make medium` writes them.
-KEPT_WITH_CODE("manifest") const char NumbersFormat[] = "%u %08X";
+const char NumbersFormat[] = "%u %08X";
 
 void Format(LPSTR buffer, LPCSTR format, ...) {
     va_list args;

@@ -12,13 +12,12 @@
 
 namespace {
 
-KEPT_WITH_CODE("install") const char ConfigSys[] = "c:\\config.sys";
+const char ConfigSys[] = "c:\\config.sys";
 const char PlaceStep[] = "Place";
 const char WriteKeyStep[] = "Write HKLM key";
-KEPT_WITH_CODE("install") const char CheckMediumStep[] = "Check the medium against";
+const char CheckMediumStep[] = "Check the medium against";
 
 // Why a copy was refused, by the check's answer.
-KEPT_WITH_CODE("tables")
 const char *const RejectionReasons[] = {MediumFileDamagedReason, MediumFileUnlistedReason, ManifestUnreadableReason};
 
 bool FilePresent(const char *path) {

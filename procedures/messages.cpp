@@ -4,11 +4,6 @@
 #include "platform/platform.h"
 #include "probe/probes.h"
 
-KEPT_WITH_CODE("messages") const char CannotUsePrefix[] = "Setup cannot use ";
-KEPT_WITH_CODE("messages") const char MediumFileDamagedReason[] = ": the file on the medium is damaged";
-KEPT_WITH_CODE("messages") const char MediumFileUnlistedReason[] = ": MANIFEST.TXT does not list it";
-KEPT_WITH_CODE("messages") const char ManifestUnreadableReason[] = ": MANIFEST.TXT cannot be read";
-
 const char *NamingPath(const char *prefix, const char *path, const char *reason) {
     // Room for the longer prefix, any path that fits a path buffer, and the reason.
     enum { ReasonRoom = 64 };

@@ -20,12 +20,11 @@ alignas(1) inline constexpr char SourceFileOneTwoMissing[] = "Soure File One-2 n
 alignas(1) inline constexpr char RegistryRefused[] = "Setup cannot write the registry";
 alignas(1) inline constexpr char CannotWritePrefix[] = "Setup cannot write ";
 alignas(1) inline constexpr char CannotRemovePrefix[] = "Setup cannot remove ";
-// A file refused by the medium's manifest: this prefix, the file, and why. Defined with the code
-// (platform/platform.h), which shared inline texts cannot be.
-extern const char CannotUsePrefix[];
-extern const char MediumFileDamagedReason[];
-extern const char MediumFileUnlistedReason[];
-extern const char ManifestUnreadableReason[];
+// A file refused by the medium's manifest: this prefix, the file, and why.
+alignas(1) inline constexpr char CannotUsePrefix[] = "Setup cannot use ";
+alignas(1) inline constexpr char MediumFileDamagedReason[] = ": the file on the medium is damaged";
+alignas(1) inline constexpr char MediumFileUnlistedReason[] = ": MANIFEST.TXT does not list it";
+alignas(1) inline constexpr char ManifestUnreadableReason[] = ": MANIFEST.TXT cannot be read";
 alignas(1) inline constexpr char InstallSucceeded[] = "Install OK !! System will be restart .......";
 alignas(1) inline constexpr char UninstallSucceeded[] = "Uninstall OK !! System will be restart .......";
 
