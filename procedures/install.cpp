@@ -27,18 +27,22 @@ bool FilePresent(const char *path) {
 
 // Places `source` at `destination`. A copy from the medium is held to the manifest's entry for
 // its source; one from elsewhere (SCSIDRV.SYS, from the driver just placed) to the entry of the
-// medium file placed before it. Returns the step's message when the source cannot be read or a
-// path does not fit its buffer; "Setup cannot use", the medium file and why, when the manifest
-// refuses the copy; "Setup cannot write" and the destination when the copy left no whole file
-// there (one that was there already counts as placed); otherwise nothing.
+// medium file placed before it, where this run placed it. Returns the step's message when the source cannot be read or
+// a path does not fit its buffer; "Setup cannot use", the medium file and why, when the manifest refuses the copy;
+// "Setup cannot write" and the destination when the copy left no whole file there (one that was there already counts as
+// placed); otherwise nothing.
 const char *Place(CSetupReport &report, const char *source, const char *destination, const char *message) {
     if (!SetPath(SourcePath, source) || !SetPath(DestinationPath, destination)) {
         report.Step(PlaceStep, destination, source, StepPathTooLong);
         return message;
     }
-    if (*source == '\\') CheckedMediumFile = source;
+    // A driver that was there already and kept comes from no medium file: its copy is held to none.
+    static bool placedFromMedium;
+    bool fromMedium = *source == '\\';
+    if (fromMedium) CheckedMediumFile = source;
     MediumFileCheck = MediumFileIntact;
-    int copy = CopyIfPresent(CheckAgainstManifest);
+    int copy = CopyIfPresent(fromMedium || placedFromMedium ? CheckAgainstManifest : nullptr);
+    if (fromMedium) placedFromMedium = copy == CopyDone;
     // A medium that fails part-way through a file is as good as one without it.
     if (copy == CopySourceMissing || copy == CopySourceUnreadable) {
         report.Step(PlaceStep, DestinationPath, SourcePath, StepSourceMissing);
