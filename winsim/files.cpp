@@ -282,13 +282,9 @@ BOOL WINAPI CopyFileA(LPCSTR from, LPCSTR to, BOOL failIfExists) {
     if (WriteProtected(drive)) return m.Fail(call, ERROR_WRITE_PROTECT);
     std::string bytes = ReadHostFile(source);
     if (!Spend(drive, bytes.size())) return m.Fail(call, ERROR_DISK_FULL);
-    Power::Verdict power = m.Change();
-    if (power == Power::Dead) return m.Fail(call, ERROR_NOT_READY);
-    // A copy is not flushed: all of it is in the cache.
-    m.NoteUnflushed(target, "");
-    std::ofstream(target, std::ios::binary | std::ios::trunc)
-        << (power == Power::CutNow ? bytes.substr(0, bytes.size() / 2) : bytes);
-    if (power == Power::CutNow) return m.Fail(call, ERROR_NOT_READY);
+    // The program places files through its own copy; this one is only counted as a change.
+    if (m.Change() != Power::Go) return m.Fail(call, ERROR_NOT_READY);
+    std::ofstream(target, std::ios::binary | std::ios::trunc) << bytes;
     // The copy takes the source's attributes along, read-only included, as Wine's does.
     m.m_attributes.erase(target);
     if (m.m_attributes.count(source)) m.m_attributes[target] = m.m_attributes[source];

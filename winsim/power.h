@@ -18,7 +18,7 @@ public:
 
     // Asked by each call before it changes the machine (a file or folder made, written, renamed,
     // deleted or given attributes; a key or value written or deleted; a profile setting written).
-    // Dead calls fail and change nothing; during the cut a write or copy leaves part of its bytes.
+    // Dead calls fail and change nothing; during the cut a WriteFile leaves half of its bytes.
     enum Verdict { Go, CutNow, Dead };
     Verdict Change() {
         if (m_off) return Dead;
