@@ -28,6 +28,13 @@ int AppendToPath(char (&buffer)[PathBufferSize], const char *suffix) {
     return 1;
 }
 
+char *LastBackslash(char *path) {
+    char *last = nullptr;
+    for (char *c = path; *c; c = CharNextA(c))
+        if (*c == '\\') last = c;
+    return last;
+}
+
 int LoadSystemDirectory() {
     // The answer counts the terminating zero only when the path does not fit.
     UINT length = GetSystemDirectoryA(SystemDirectory, PathBufferSize);
@@ -66,11 +73,10 @@ int CopyIfPresent(CopyCheck check) {
     if (GetFileAttributesA(DestinationPath) != INVALID_FILE_ATTRIBUTES) return CopyKept;
     // The work copy stands beside the destination, so that the rename never crosses a drive.
     char workCopy[PathBufferSize];
-    char *name = workCopy;
     SetPath(workCopy, DestinationPath);
-    for (char *c = workCopy; *c; ++c)
-        if (*c == '\\') name = c;
-    *name = '\0';
+    char *folderEnd = LastBackslash(workCopy);
+    if (!folderEnd) return CopyRefused;
+    *folderEnd = '\0';
     if (!AppendToPath(workCopy, WorkCopyName)) return CopyRefused;
     ClearWorkFile(workCopy);
     CFileWriter copy;

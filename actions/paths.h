@@ -24,6 +24,10 @@ int SetPath(char (&buffer)[PathBufferSize], const char *path);
 // not fit: a cut-off path must never name a file.
 int AppendToPath(char (&buffer)[PathBufferSize], const char *suffix);
 
+// The last backslash of `path`, or null. Paths are read a character at a time: the second byte
+// of a double-byte character can be a backslash's.
+char *LastBackslash(char *path);
+
 // Fills SystemDirectory; 0, with the buffer empty, when the directory does not fit it.
 int LoadSystemDirectory();
 

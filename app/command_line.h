@@ -10,6 +10,7 @@ enum {
     ExitBadArguments = 87,
     ExitStepFailed = 1603,
     ExitNotInstalled = 1605,      // /uninstall without the installed marker
+    ExitForbidden = 1625,         // on NT, a user who may not change drivers
     ExitRefused = 1633,           // a Windows the procedures refuse
     ExitAlreadyInstalled = 1638,  // /install with the installed marker
     ExitRestartNeeded = 3010,     // done, with /norestart

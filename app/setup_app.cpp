@@ -16,9 +16,10 @@ namespace {
 void EnterMedium() {
     char path[MAX_PATH];
     if (GetModuleFileNameA(nullptr, path, sizeof path) - 1 >= sizeof path - 1) return;
-    // The root ends at the first backslash of "X:\\", the fourth of "\\\\server\\share\\".
+    // The root ends at the first backslash of "X:\\", the fourth of "\\\\server\\share\\". Read a
+    // character at a time: the second byte of a double-byte character can be a backslash's.
     int backslashes = path[0] == '\\' ? 4 : 1;
-    for (char *p = path; *p; ++p) {
+    for (char *p = path; *p; p = CharNextA(p)) {
         if (*p == '\\' && --backslashes == 0) {
             p[1] = '\0';
             SetCurrentDirectoryA(path);

@@ -57,7 +57,8 @@ private:
 bool IsFileOfItsOwn(const char *path) {
     if (!*path || (path[0] == '\\' && path[1] == '\\' && (path[2] == '.' || path[2] == '?'))) return false;
     const char *name = path;
-    for (const char *p = path; *p; ++p) {
+    // A character at a time: the second byte of a double-byte character can be a backslash's.
+    for (const char *p = path; *p; p = CharNextA(p)) {
         if (*p == ':' && p != path + 1) return false;
         if (*p == '\\') name = p + 1;
     }
@@ -127,7 +128,7 @@ int CSetupApp::RunUnattended(const SetupCommand &command) {
         if (outcome == SetupSucceeded)
             exitCode = Restart(log, command.noRestart);
         else
-            exitCode = outcome == SetupRefused ? ExitRefused : ExitStepFailed;
+            exitCode = outcome == SetupRefused ? ExitRefused : outcome == SetupForbidden ? ExitForbidden : ExitStepFailed;
     }
     log.Line("Exit code: %d", exitCode);
     log.Line("");

@@ -112,3 +112,23 @@ int IsInstalled() {
     RegCloseKey(key);
     return 1;
 }
+
+int MayChangeDrivers() {
+    HKEY services;
+    LONG opened = RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services", 0,
+                                KEY_CREATE_SUB_KEY | KEY_SET_VALUE, &services);
+    if (opened == ERROR_ACCESS_DENIED) return 0;
+    if (opened == ERROR_SUCCESS) RegCloseKey(services);
+    // A folder opened for adding files: backup semantics is what lets a folder be opened at all.
+    const char driversSuffix[] = "\\drivers";
+    char drivers[MAX_PATH];
+    UINT length = GetSystemDirectoryA(drivers, sizeof drivers - sizeof driversSuffix);
+    // Where the folder cannot be named, the install itself says what it could not do.
+    if (length == 0 || length >= sizeof drivers - sizeof driversSuffix) return 1;
+    memcpy(drivers + length, driversSuffix, sizeof driversSuffix);
+    HANDLE folder = CreateFileA(drivers, FILE_ADD_FILE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (folder == INVALID_HANDLE_VALUE) return GetLastError() != ERROR_ACCESS_DENIED;
+    CloseHandle(folder);
+    return 1;
+}

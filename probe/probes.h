@@ -29,6 +29,11 @@ extern const char InstalledMarkerKey[];
 int DetectWindowsVersion();
 int IsInstalled();
 
+// On NT: whether this user may do what the driver set's install and uninstall do there, write the
+// driver's service entry and files in the system folder's drivers folder (1), or is refused that
+// access (0). Each is asked of the system as access, so that nothing is made to find out.
+int MayChangeDrivers();
+
 struct VersionLabel {
     int code;
     const char *label;

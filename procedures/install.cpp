@@ -106,7 +106,12 @@ const char *InstallWindows95Family(CSetupReport &report) {
     const char *failure;
     // The first step: when it fails, nothing else has changed.
     bool added = AddConfigSysLine();
-    report.Step("Add the driver-loader line to", ConfigSys, nullptr, added ? StepDone : StepUnchanged);
+    // ME reads CONFIG.SYS but starts no real-mode program from it; the line stays for a machine
+    // that is started otherwise.
+    report.Step("Add the driver-loader line to", ConfigSys, nullptr,
+                !added                                    ? StepUnchanged
+                : WindowsVersionCode == VersionWindowsMe ? StepDoneNotRunByMe
+                                                          : StepDone);
     if (!added) return NamingPath(CannotWritePrefix, ConfigSys);
     report.Progress(3);
     if ((failure = Place(report, "\\95-98\\95drv.exe", "c:\\ltdrv\\95drv.exe", SourceFileOneMissing))) return failure;
@@ -165,6 +170,7 @@ const char *InstallNtFamily(CSetupReport &report, const char *firstMessage, int 
 }  // namespace
 
 int InstallDriverSet(CSetupReport &report) {
+    if (RefuseUserWithoutRights(report)) return SetupForbidden;
     report.Progress(1);
     report.Step("Create folder", ToolFolder, nullptr, FileResult(CreateDirectoryA(ToolFolder, nullptr)));
     report.Progress(2);

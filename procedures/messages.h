@@ -18,6 +18,10 @@ alignas(1) inline constexpr char SourceFileTreeMissing[] = "Soure File Tree not 
 alignas(1) inline constexpr char SourceFileOneOneMissing[] = "Soure File One-1 not found";
 alignas(1) inline constexpr char SourceFileOneTwoMissing[] = "Soure File One-2 not found";
 alignas(1) inline constexpr char RegistryRefused[] = "Setup cannot write the registry";
+// On NT, for a user who may not place drivers.
+alignas(1) inline constexpr char AdministratorRightsNeeded[] =
+    "Setup needs the rights of an administrator to install or remove the card's drivers. Log on as an "
+    "administrator and start Setup again.";
 alignas(1) inline constexpr char CannotWritePrefix[] = "Setup cannot write ";
 alignas(1) inline constexpr char CannotRemovePrefix[] = "Setup cannot remove ";
 // A file refused by the medium's manifest: this prefix, the file, and why.

@@ -1,8 +1,12 @@
 #include "procedures/report.h"
 
 #include "platform/platform.h"
+#include "probe/probes.h"
+#include "procedures/messages.h"
+#include "procedures/run_state.h"
 
 const char StepDone[] = "done";
+const char StepDoneNotRunByMe[] = "done, but Windows ME does not run it at start-up";
 const char StepKept[] = "already there and kept";
 const char StepAbsent[] = "not there";
 const char StepRefused[] = "refused by the system";
@@ -28,4 +32,13 @@ const char *FileResult(int succeeded) {
     case ERROR_DIR_NOT_EMPTY: return StepFolderNotEmpty;
     default: return StepRefused;
     }
+}
+
+bool RefuseUserWithoutRights(CSetupReport &report) {
+    // The Windows 95 family has no rights to lack.
+    int family = FamilyOf(WindowsVersionCode);
+    if ((family != FamilyNt4 && family != FamilyWindows2000) || MayChangeDrivers()) return false;
+    report.Failure(AdministratorRightsNeeded);
+    SetupFailed = -1;
+    return true;
 }

@@ -19,14 +19,20 @@ protected:
 };
 
 // How a sequence ended. After a success the caller restarts the machine, unless told not to.
-enum { SetupSucceeded, SetupStepFailed, SetupRefused, SetupEndedSilently };
+// SetupForbidden: this user may not change drivers, and nothing was changed.
+enum { SetupSucceeded, SetupStepFailed, SetupRefused, SetupEndedSilently, SetupForbidden };
 
 // The sequences themselves, for the Windows family in WindowsVersionCode.
 int InstallDriverSet(CSetupReport &report);
 int UninstallDriverSet(CSetupReport &report);
 
+// On the NT family, refuses a user who may not change drivers before anything is changed: the
+// failure is told and the run marked failed. Whether it refused.
+bool RefuseUserWithoutRights(CSetupReport &report);
+
 // How a step ended, as the log words it.
 extern const char StepDone[];
+extern const char StepDoneNotRunByMe[];
 extern const char StepKept[];
 extern const char StepAbsent[];
 extern const char StepRefused[];

@@ -27,10 +27,36 @@ const char *const SystemDirectoryFiles[] = {"\\iosubsys\\95drv.vxd", "\\SCSIDRV.
                                             "\\drivers\\ZIV.sys"};
 const char *const ProgramsFolderFiles[] = {"\\RizoZezu.lnk", "\\RizoZezu.exe"};
 
+// `path` in the 8.3 aliases of every name in it, into `alias`; false where the system cannot say
+// (a file or folder that is not there).
+bool ShortPath(const char *path, char (&alias)[PathBufferSize]) {
+    DWORD length = GetShortPathNameA(path, alias, sizeof alias);
+    return length > 0 && length < sizeof alias;
+}
+
+// Whether the folder parts of two whole paths name one folder and their last names are alike.
+bool SameNameInSameFolder(const char *fullPath, const char *otherPath) {
+    char first[PathBufferSize], second[PathBufferSize];
+    SetPath(first, fullPath);
+    SetPath(second, otherPath);
+    char *firstName = LastBackslash(first), *secondName = LastBackslash(second);
+    if (!firstName || !secondName || lstrcmpiA(firstName + 1, secondName + 1) != 0) return false;
+    firstName[1] = secondName[1] = '\0';
+    char firstAlias[PathBufferSize], secondAlias[PathBufferSize];
+    return ShortPath(first, firstAlias) && ShortPath(second, secondAlias) && lstrcmpiA(firstAlias, secondAlias) == 0;
+}
+
+// Whether the whole `fullPath` and `path` name one file. A long name has an 8.3 alias that
+// GetFullPathNameA leaves as it is spelled, so the letters alone do not tell: two files that are
+// there are one where their aliases are; a file to be made is where its folder's alias says.
 bool SameFile(const char *fullPath, const char *path) {
     char other[PathBufferSize];
     DWORD length = GetFullPathNameA(path, sizeof other, other, nullptr);
-    return length > 0 && length < sizeof other && lstrcmpiA(fullPath, other) == 0;
+    if (length == 0 || length >= sizeof other) return false;
+    if (lstrcmpiA(fullPath, other) == 0) return true;
+    char fullAlias[PathBufferSize], otherAlias[PathBufferSize];
+    if (ShortPath(fullPath, fullAlias) && ShortPath(other, otherAlias)) return lstrcmpiA(fullAlias, otherAlias) == 0;
+    return SameNameInSameFolder(fullPath, other);
 }
 
 }  // namespace

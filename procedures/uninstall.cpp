@@ -129,6 +129,7 @@ void UninstallNtFamily(CSetupReport &report) {
 
 int UninstallDriverSet(CSetupReport &report) {
     Leftover[0] = '\0';
+    if (RefuseUserWithoutRights(report)) return SetupForbidden;
     bool refused = false;
     switch (FamilyOf(WindowsVersionCode)) {
     case FamilyWindows95:

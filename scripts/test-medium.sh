@@ -18,6 +18,11 @@ listing=$(xorriso -indev "$work/medium.iso" -find / -type f 2>/dev/null | tr -d 
 expected=$(printf '%s\n' /95-98/95drv.exe /95-98/ide/95drv.vxd /95-98/scsi/95drv.vxd /FCHK1.DAT \
     /MANIFEST.TXT /NT/ZIV.sys /RizoZezu.lnk /Setup.exe /Vave_R.exe | sort)
 check "the ISO holds Setup.exe and every driver under its Joliet name" '[ "$listing" = "$expected" ]'
+# What DOS reads: the plain ISO 9660 directory alone, names in upper case with a version ";1".
+plain=$(xorriso -read_fs ecma119 -indev "$work/medium.iso" -find / -type f 2>/dev/null | tr -d "'" |
+    sed 's/;1$//' | tr a-z A-Z | sort)
+check "read without Joliet and Rock Ridge, as from DOS, the ISO holds every file at Setup's path" \
+    '[ "$plain" = "$(printf '%s\n' "$expected" | tr a-z A-Z | sort)" ]'
 check "the ISO's Setup.exe is the shipping build" 'cmp -s "$work/medium/Setup.exe" build/win32/Setup.exe'
 size=$(stat -c %s medium/sample/NT/ZIV.sys)
 crc=$(python3 -c 'import sys, zlib; print("%08X" % zlib.crc32(open(sys.argv[1], "rb").read()))' medium/sample/NT/ZIV.sys)

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/command_line.h"
+#include "procedures/messages.h"
 #include "setup_machine.h"
 
 namespace {
@@ -263,6 +264,9 @@ TEST(Unattended, AWrongUnattendedCommandWaitsForNobody) {
         {"/install IDE /log e:95-98\\ide\\95drv.vxd", "E:\\95-98\\ide\\95drv.vxd", ""},
         {"/install IDE /log " + sys + "\\SCSIDRV.VXD", sys + "\\SCSIDRV.VXD", ""},
         {"/uninstall /log \"" + programs + "\\RizoZezu.lnk\"", programs + "\\RizoZezu.lnk", ""},
+        // In 8.3 aliases, of a file there or one the install is to make.
+        {"/uninstall /log C:\\WINDOWS\\STARTM~1\\Programs\\RIZOZE~1.LNK", programs + "\\RizoZezu.lnk", ""},
+        {"/install IDE /log C:\\WINDOWS\\STARTM~1\\Programs\\RizoZezu.lnk", "", ""},
         {"/install IDE /log c:\\ltdrv\\95drv.exe", "C:\\ltdrv\\95drv.exe", ""},
         {"/install IDE /log e:\\SETUP.EXE", "E:\\Setup.exe", ""},
         {"/uninstall /log D:\\pagefile.sys", "D:\\PAGEFILE.SYS", ""},
@@ -303,6 +307,91 @@ TEST(Unattended, AWrongUnattendedCommandWaitsForNobody) {
     }
 }
 
+// A log that names no file of the run is taken however it is spelled: in 8.3 aliases, or with
+// characters whose second byte is a backslash's (cp932's "表" is \x95\x5C, cp950's "功" \xA5\x5C).
+TEST(Unattended, ALogOfItsOwnIsTakenInAnySpelling) {
+    struct Case {
+        UINT codePage;
+        const char *folder;  // made for the log
+        const char *log;     // as the command names it
+        const char *file;    // where it is written
+    };
+    const Case cases[] = {
+        {1252, "C:\\Setup Logs", "C:\\SETUPL~1\\setup.log", "C:\\Setup Logs\\setup.log"},
+        {932, "", "C:\\\x95\x5C" "CON.log", "C:\\\x95\x5C" "CON.log"},
+        {950, "C:\\\xA5\x5C\xAF\xE0", "C:\\\xA5\x5C\xAF\xE0\\setup.log", "C:\\\xA5\x5C\xAF\xE0\\setup.log"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.log);
+        winsim::Machine m;
+        m.codePage = c.codePage;
+        InsertMedium(m);
+        if (*c.folder) m.MakeDirectory(c.folder);
+        EXPECT_EQ(RunWith(m, std::string("/install IDE /norestart /log \"") + c.log + "\""), ExitRestartNeeded);
+        EXPECT_NE(m.ReadFile(c.file).find("Exit code: 3010\r\n"), std::string::npos);
+    }
+}
+
+// On NT a user without administrator rights is told so before anything changes, in the dialog
+// and unattended; an administrator is the other tests' machine.
+TEST(Unattended, AUserWithoutRightsIsRefusedBeforeAnythingChanges) {
+    struct Case {
+        const char *name;
+        void (*set)(winsim::Machine &);
+        bool installed;
+        bool givenTheRegistry = false;  // by an administrator, but not the drivers folder
+    };
+    const Case cases[] = {
+        {"NT 4", [](winsim::Machine &m) { m.SetWindowsNt4(); }, false},
+        {"2000", [](winsim::Machine &m) { m.SetWindows2000(); }, true},
+        {"2000, given the registry", [](winsim::Machine &m) { m.SetWindows2000(); }, false, true},
+    };
+    const std::string refusal = "Error: " + std::string(AdministratorRightsNeeded);
+    for (const Case &c : cases) {
+        for (bool unattended : {false, true}) {
+            SCOPED_TRACE(std::string(c.name) + (unattended ? ", unattended" : ", in the dialog"));
+            winsim::Machine m;
+            InsertMedium(m);
+            c.set(m);
+            if (c.installed) {
+                m.Key(HKEY_LOCAL_MACHINE, MarkerKey);
+                m.Key(HKEY_LOCAL_MACHINE, ZivKey);
+                m.WriteFile(m.systemDirectory + "\\drivers\\ZIV.sys", "driver");
+                m.WriteFile("C:\\ltdrv\\Vave_R.exe", "tool");
+            }
+            m.SetUserWithoutRights();
+            if (c.givenTheRegistry) m.Key(HKEY_LOCAL_MACHINE, "SYSTEM").readOnly = false;
+            if (unattended) {
+                std::string log = "/log C:\\setup.log";
+                EXPECT_EQ(RunWith(m, (c.installed ? "/uninstall " : "/install IDE ") + log), ExitForbidden);
+                std::string text = m.ReadFile("C:\\setup.log"), end = refusal + "\r\nExit code: 1625\r\n\r\n";
+                EXPECT_EQ(text.substr(text.size() - std::min(text.size(), end.size())), end);
+                EXPECT_TRUE(m.messageBoxes.empty());
+            } else {
+                m.commandLine = "E:\\Setup.exe";
+                RunProgram(m, [&](winsim::User &u) {
+                    if (c.installed) {
+                        u.Click(IDC_UNINSTALL);
+                    } else {
+                        u.Click(IDC_INSTALL);
+                        u.Click(IDC_IDE);
+                        u.Click(IDC_NEXT);
+                    }
+                    u.Click(IDC_EXIT);
+                });
+                EXPECT_EQ(BoxTexts(m), Texts{refusal});
+                if (!m.messageBoxes.empty()) EXPECT_EQ(m.messageBoxes[0].style, static_cast<UINT>(MB_OK | MB_ICONHAND));
+                EXPECT_EQ(m.changes, 0) << "nothing changed";
+            }
+            for (const char *call : {"CreateDirectoryA", "RemoveDirectoryA", "DeleteFileA", "RegCreateKeyA"})
+                EXPECT_TRUE(m.CallsNamed(call).empty()) << call;
+            EXPECT_EQ(m.HasKey(HKEY_LOCAL_MACHINE, MarkerKey), c.installed);
+            EXPECT_EQ(m.FileExists("C:\\ltdrv\\Vave_R.exe"), c.installed);
+            EXPECT_TRUE(m.restartRequests.empty());
+        }
+    }
+}
+
 // Started from another folder, Setup finds its medium at the root of the drive or share it was
 // started from, and a log named from that folder stays there.
 TEST(Unattended, TheMediumIsWhereSetupIs) {
@@ -311,6 +400,7 @@ TEST(Unattended, TheMediumIsWhereSetupIs) {
         const char *caller;
         const char *entered;  // the call that makes the medium's root current
         int code;
+        UINT codePage = 1252;
     };
     const Case cases[] = {
         {"E:\\Setup.exe", "C:\\WINDOWS", "SetCurrentDirectoryA(E:\\) = 1", ExitRestartNeeded},
@@ -318,10 +408,17 @@ TEST(Unattended, TheMediumIsWhereSetupIs) {
         // This machine has no network: the share's root is asked for, and the medium not found.
         {"\\\\server\\share\\drivers\\Setup.exe", "C:\\WINDOWS",
          "SetCurrentDirectoryA(\\\\server\\share\\) = 0 (error 53)", ExitStepFailed},
+        // Shares named with a backslash's byte as a character's second: \xA5\x5C is cp950's
+        // "功", \x83\x5C cp932's "ソ".
+        {"\\\\srv\\\xA5\x5C\xAF\xE0\\Setup.exe", "C:\\WINDOWS",
+         "SetCurrentDirectoryA(\\\\srv\\\xA5\x5C\xAF\xE0\\) = 0 (error 53)", ExitStepFailed, 950},
+        {"\\\\srv\\\x83\x5C\x83\x74\\CD\\Setup.exe", "C:\\WINDOWS",
+         "SetCurrentDirectoryA(\\\\srv\\\x83\x5C\x83\x74\\) = 0 (error 53)", ExitStepFailed, 932},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.module);
         winsim::Machine m;
+        m.codePage = c.codePage;
         InsertMedium(m);
         m.MakeDirectory(c.caller);
         m.modulePath = c.module;
@@ -424,7 +521,7 @@ TEST(Unattended, TheLogOfAFailureAndARefusal) {
         winsim::Machine m;
         m.SetWindows2000();
         InsertMedium(m);
-        m.Key(HKEY_LOCAL_MACHINE, "").readOnly = true;
+        m.Key(HKEY_LOCAL_MACHINE, ZivKey).readOnly = true;
         EXPECT_EQ(RunWith(m, "/install IDE /log C:\\setup.log"), ExitStepFailed);
         Texts lines = StepLines(m, "C:\\setup.log");
         Texts last(lines.end() - 4, lines.end());

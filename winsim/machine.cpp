@@ -48,6 +48,24 @@ void Machine::SetWindowsMe() { SetVersion({4, 90, 3000}); }
 void Machine::SetWindowsNt4(BYTE productType) { SetVersion({4, 0, 1381, VER_PLATFORM_WIN32_NT, productType, false}); }
 void Machine::SetWindows2000(BYTE productType) { SetVersion({5, 0, 2195, VER_PLATFORM_WIN32_NT, productType, false}); }
 
+void Machine::SetUserWithoutRights() {
+    Key(HKEY_LOCAL_MACHINE, "SYSTEM").readOnly = true;
+    if (version.major >= 5) {
+        ProtectFolder(systemDirectory);
+        ProtectFolder(systemDirectory + "\\drivers");
+    }
+}
+
+bool Machine::LeadByte(BYTE c) const {
+    switch (codePage) {
+    case 932: return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+    case 936:
+    case 949:
+    case 950: return c >= 0x81 && c <= 0xFE;
+    default: return false;
+    }
+}
+
 void Machine::PowerOn() {
     AfterPowerCut(loseUnflushed && m_off);
     CloseAllKeys();

@@ -42,6 +42,16 @@ public:
     void SetWindowsNt4(BYTE productType = VER_NT_WORKSTATION);
     void SetWindows2000(BYTE productType = VER_NT_WORKSTATION);
 
+    // A user without administrator rights on NT, with the rights NT gives one by default (KB
+    // Q148437, Q244600): HKLM\SYSTEM only to read, the root of C: open; on 2000 the system folder
+    // and its drivers folder only to read too, where NT 4 lets everyone change them.
+    void SetUserWithoutRights();
+
+    // The ANSI code page: 1252, or one with double-byte characters (932, 936, 949, 950), whose
+    // lead bytes IsDBCSLeadByte, CharNextA and CharPrevA know, and the paths too.
+    UINT codePage = 1252;
+    bool LeadByte(BYTE c) const;
+
     // The power back after a cut: what was lost with it is gone (unflushed bytes, when that
     // model is chosen), the program's handles with its process, and the count starts again.
     void PowerOn();

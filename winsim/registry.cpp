@@ -135,10 +135,18 @@ LONG WINAPI RegOpenKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult) {
                   m.Open(hKey, lpSubKey, phkResult, false));
 }
 
+// The access asked for is checked at the open: a key that may not change refuses write access.
 LONG WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, REGSAM samDesired, PHKEY phkResult) {
     Machine &m = Machine::Current();
-    return Record(m, "RegOpenKeyExA(" + KeyName(hKey) + ", " + Arg(lpSubKey) + ", " + std::to_string(samDesired) + ")",
-                  m.Open(hKey, lpSubKey, phkResult, false));
+    std::string call = "RegOpenKeyExA(" + KeyName(hKey) + ", " + Arg(lpSubKey) + ", " + std::to_string(samDesired) + ")";
+    LONG opened = m.Open(hKey, lpSubKey, phkResult, false);
+    const REGSAM writes = KEY_SET_VALUE | KEY_CREATE_SUB_KEY;
+    if (opened == ERROR_SUCCESS && (samDesired & writes) && IsReadOnly(m.KeyOfHandle(*phkResult).get())) {
+        if (*phkResult != hKey) m.m_openKeys.erase(reinterpret_cast<uintptr_t>(*phkResult));
+        *phkResult = nullptr;
+        opened = ERROR_ACCESS_DENIED;
+    }
+    return Record(m, call, opened);
 }
 
 LONG WINAPI RegCreateKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult) {

@@ -28,6 +28,25 @@ LPSTR WINAPI lstrcpynA(LPSTR dst, LPCSTR src, int max) {
     return dst;
 }
 
+BOOL WINAPI IsDBCSLeadByte(BYTE c) { return Machine::Current().LeadByte(c); }
+
+// A lead byte takes the byte after it, unless that is the string's end.
+LPSTR WINAPI CharNextA(LPCSTR s) {
+    if (!*s) return const_cast<LPSTR>(s);
+    bool pair = IsDBCSLeadByte(static_cast<BYTE>(*s)) && s[1];
+    return const_cast<LPSTR>(s + (pair ? 2 : 1));
+}
+
+// Found from the start, as Windows does: a trail byte alone cannot tell what it is.
+LPSTR WINAPI CharPrevA(LPCSTR start, LPCSTR current) {
+    LPCSTR previous = start;
+    for (LPCSTR p = start; p < current && *p;) {
+        previous = p;
+        p = CharNextA(p);
+    }
+    return const_cast<LPSTR>(previous);
+}
+
 HMODULE WINAPI GetModuleHandleA(LPCSTR) { return reinterpret_cast<HMODULE>(0x400000); }
 
 // A buffer too small takes what fits with a zero, and the answer is its size (Windows 2000 on, Wine).
