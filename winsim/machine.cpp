@@ -8,7 +8,7 @@ namespace {
 Machine *g_current = nullptr;
 }
 
-Machine::Machine() {
+Machine::Machine() : FileHandles(static_cast<FileSystem &>(*this)) {
     if (g_current) {
         std::fprintf(stderr, "winsim: only one simulated machine at a time\n");
         std::abort();
@@ -49,6 +49,7 @@ void Machine::SetWindowsNt4(BYTE productType) { SetVersion({4, 0, 1381, VER_PLAT
 void Machine::SetWindows2000(BYTE productType) { SetVersion({5, 0, 2195, VER_PLATFORM_WIN32_NT, productType, false}); }
 
 void Machine::PowerOn() {
+    CloseAllFiles();
     AfterPowerCut(loseUnflushed && m_off);
     CloseAllKeys();
     m_off = false;
