@@ -4,6 +4,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "winsim/file_handles.h"
 #include "winsim/machine.h"
 
 using namespace winsim;
@@ -50,29 +51,28 @@ OpenFile *FileToTransfer(Machine &m, HANDLE handle, const char *verb, DWORD size
 
 namespace winsim {
 
-bool FileSystem::Held(const std::string &host, DWORD access, DWORD share) const {
-    for (const auto &open : m_openFiles) {
-        const OpenFile &f = open.second;
-        if (f.host != host) continue;
-        bool refused = ((access & GENERIC_READ) && !(f.share & FILE_SHARE_READ)) ||
-                       ((access & GENERIC_WRITE) && !(f.share & FILE_SHARE_WRITE)) ||
-                       ((f.access & GENERIC_READ) && !(share & FILE_SHARE_READ)) ||
-                       ((f.access & GENERIC_WRITE) && !(share & FILE_SHARE_WRITE));
-        if (refused) return true;
-    }
-    return false;
+HANDLE FileHandles::OpenHandle(const OpenFile &file) {
+    HANDLE handle = reinterpret_cast<HANDLE>(m_lastHandle += 4);
+    m_openFiles[handle] = file;
+    m_tree.Opened(file.host, file.access, file.share);
+    return handle;
 }
 
-bool FileSystem::Held(const std::string &host) const {
-    return std::any_of(m_openFiles.begin(), m_openFiles.end(),
-                       [&](const auto &open) { return open.second.host == host; });
-}
-
-bool FileSystem::CloseFile(HANDLE handle) { return m_openFiles.erase(handle) != 0; }
-
-OpenFile *FileSystem::FileOf(HANDLE handle) {
+OpenFile *FileHandles::FileOf(HANDLE handle) {
     auto open = m_openFiles.find(handle);
     return open == m_openFiles.end() ? nullptr : &open->second;
+}
+
+bool FileHandles::CloseFile(HANDLE handle) {
+    auto open = m_openFiles.find(handle);
+    if (open == m_openFiles.end()) return false;
+    m_tree.Closed(open->second.host, open->second.access, open->second.share);
+    m_openFiles.erase(open);
+    return true;
+}
+
+void FileHandles::CloseAllFiles() {
+    while (!m_openFiles.empty()) CloseFile(m_openFiles.begin()->first);
 }
 
 }  // namespace winsim
@@ -108,8 +108,7 @@ HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATT
         m.Flushed(host);
         m.NoteUnflushed(host, "");
     }
-    HANDLE handle = reinterpret_cast<HANDLE>(m.m_lastHandle += 4);
-    m.m_openFiles[handle] = {Arg(name), host, access, share};
+    HANDLE handle = m.OpenHandle({Arg(name), host, access, share});
     m.Succeed(call);
     // Success on a file that was there already says so, as Windows does.
     m.lastError = exists && disposition != OPEN_EXISTING ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS;
@@ -125,9 +124,7 @@ BOOL WINAPI ReadFile(HANDLE handle, LPVOID buffer, DWORD size, LPDWORD read, LPO
     OpenFile &f = *file;
     std::string bytes = ReadHostFile(f.host);
     size_t count = f.position < bytes.size() ? std::min<size_t>(size, bytes.size() - f.position) : 0;
-    auto damage = m.m_failingReads.find(f.host);
-    if (damage != m.m_failingReads.end() && damage->second >= f.position && damage->second < f.position + count)
-        return m.Fail(call, ERROR_READ_FAULT);
+    if (m.DamagedWithin(f.host, f.position, count)) return m.Fail(call, ERROR_READ_FAULT);
     std::memcpy(buffer, bytes.data() + f.position, count);
     f.position += count;
     *read = static_cast<DWORD>(count);

@@ -172,7 +172,34 @@ void FileSystem::AfterPowerCut(bool lose) {
             if (fs::is_regular_file(file.first))
                 std::ofstream(file.first, std::ios::binary | std::ios::trunc) << file.second;
     m_unflushed.clear();
-    m_openFiles.clear();
+}
+
+bool FileSystem::DamagedWithin(const std::string &host, size_t from, size_t count) const {
+    auto damage = m_failingReads.find(host);
+    return damage != m_failingReads.end() && damage->second >= from && damage->second < from + count;
+}
+
+void FileSystem::Closed(const std::string &host, DWORD access, DWORD share) {
+    auto range = m_openings.equal_range(host);
+    for (auto o = range.first; o != range.second; ++o) {
+        if (o->second.access == access && o->second.share == share) {
+            m_openings.erase(o);
+            return;
+        }
+    }
+}
+
+bool FileSystem::Held(const std::string &host, DWORD access, DWORD share) const {
+    auto range = m_openings.equal_range(host);
+    for (auto o = range.first; o != range.second; ++o) {
+        const Opening &f = o->second;
+        bool refused = ((access & GENERIC_READ) && !(f.share & FILE_SHARE_READ)) ||
+                       ((access & GENERIC_WRITE) && !(f.share & FILE_SHARE_WRITE)) ||
+                       ((f.access & GENERIC_READ) && !(share & FILE_SHARE_READ)) ||
+                       ((f.access & GENERIC_WRITE) && !(share & FILE_SHARE_WRITE));
+        if (refused) return true;
+    }
+    return false;
 }
 
 }  // namespace winsim

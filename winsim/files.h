@@ -1,5 +1,6 @@
 // Files, folders and drives: drive letters mapped to host folders, paths resolved as Windows
-// resolves them, file attributes, and the failures a test asks for.
+// resolves them, file attributes, who has each file open, and the failures a test asks for. The
+// handles through which a file is read and written are file_handles.h's.
 #ifndef SETUP_WINSIM_FILES_H
 #define SETUP_WINSIM_FILES_H
 
@@ -22,16 +23,6 @@ struct Drive {
     DWORD totalClusters = 524288;
     bool freeSpaceFails = false;
     long long writeBudget = -1;  // bytes that can still be written; -1 for no limit
-};
-
-// A file handle that the program holds: the file, how it was opened, and where the next read
-// or write begins.
-struct OpenFile {
-    std::string path;  // as the program named it
-    std::string host;
-    DWORD access;
-    DWORD share;
-    size_t position = 0;
 };
 
 // Of a drive, or none (a path on no drive): whether it refuses writes, and spending its space
@@ -78,10 +69,15 @@ public:
     void FailDeleteOf(const std::string &windowsPath) { m_failingDeletes.insert(HostPath(windowsPath)); }
     // A damaged spot in a file: a ReadFile whose bytes would include `offset` fails and reads none.
     void FailReadAt(const std::string &windowsPath, size_t offset) { m_failingReads[HostPath(windowsPath)] = offset; }
+    bool DamagedWithin(const std::string &host, size_t from, size_t count) const;
 
-    // The file handles the program holds, and letting go of one (false when it is none).
-    int OpenFileHandles() const { return static_cast<int>(m_openFiles.size()); }
-    bool CloseFile(HANDLE handle);
+    // Who has each file open, by host path, with the access and sharing each opening asked for.
+    void Opened(const std::string &host, DWORD access, DWORD share) { m_openings.insert({host, {access, share}}); }
+    void Closed(const std::string &host, DWORD access, DWORD share);
+    // Whether an opening keeps `host` from being opened with `access` and `share`. Deleting or
+    // renaming needs sharing that the program never grants.
+    bool Held(const std::string &host, DWORD access, DWORD share) const;
+    bool Held(const std::string &host) const { return m_openings.count(host) != 0; }
 
     // What each file written since it was last flushed held then, by host path: what a power
     // cut that loses the cache leaves of it. Noted before the first such write.
@@ -90,9 +86,8 @@ public:
     }
     void NoteUnflushed(const std::string &host) { NoteUnflushed(host, ReadHostFile(host)); }
     void Flushed(const std::string &host) { m_unflushed.erase(host); }
-    // The power back: unflushed bytes lost (when `lose`), and the dead process's handles gone.
+    // The power back: unflushed bytes lost (when `lose`).
     void AfterPowerCut(bool lose);
-    OpenFile *FileOf(HANDLE handle);  // null for a handle it does not hold
 
 private:
     // The calls that keep this bookkeeping.
@@ -100,16 +95,10 @@ private:
     friend BOOL WINAPI ::CopyFileA(LPCSTR, LPCSTR, BOOL);
     friend BOOL WINAPI ::MoveFileA(LPCSTR, LPCSTR);
     friend BOOL WINAPI ::DeleteFileA(LPCSTR);
-    friend HANDLE WINAPI ::CreateFileA(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE);
-    friend BOOL WINAPI ::ReadFile(HANDLE, LPVOID, DWORD, LPDWORD, LPOVERLAPPED);
-    friend BOOL WINAPI ::WriteFile(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
-    friend DWORD WINAPI ::SetFilePointer(HANDLE, LONG, PLONG, DWORD);
-    friend BOOL WINAPI ::FlushFileBuffers(HANDLE);
 
-    // Whether a handle the program holds keeps `host` from being opened with `access` and
-    // `share`. Deleting or renaming needs sharing that the program never grants.
-    bool Held(const std::string &host, DWORD access, DWORD share) const;
-    bool Held(const std::string &host) const;
+    struct Opening {
+        DWORD access, share;
+    };
 
     std::string m_hostRoot;
     std::set<std::string> m_locked, m_readOnly;
@@ -117,8 +106,7 @@ private:
     std::set<std::string> m_failingCopies, m_failingMoves, m_failingDeletes;
     std::map<std::string, size_t> m_failingReads;
     std::map<std::string, std::string> m_unflushed;
-    std::map<HANDLE, OpenFile> m_openFiles;
-    uintptr_t m_lastHandle = 0x1000;
+    std::multimap<std::string, Opening> m_openings;
 };
 
 }  // namespace winsim

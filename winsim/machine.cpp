@@ -8,7 +8,7 @@ namespace {
 Machine *g_current = nullptr;
 }
 
-Machine::Machine() {
+Machine::Machine() : FileHandles(static_cast<FileSystem &>(*this)) {
     if (g_current) {
         std::fprintf(stderr, "winsim: only one simulated machine at a time\n");
         std::abort();
@@ -67,6 +67,7 @@ bool Machine::LeadByte(BYTE c) const {
 }
 
 void Machine::PowerOn() {
+    CloseAllFiles();
     AfterPowerCut(loseUnflushed && m_off);
     CloseAllKeys();
     m_off = false;

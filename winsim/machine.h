@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "winsim/file_handles.h"
 #include "winsim/files.h"
 #include "winsim/host.h"
 #include "winsim/power.h"
@@ -22,6 +23,7 @@ namespace winsim {
 
 class Machine : public Version,
                 public FileSystem,
+                public FileHandles,
                 public Registry,
                 public Shell,
                 public Token,

@@ -15,7 +15,7 @@ const DWORD kShutdownLuid = 19;
 HANDLE WINAPI GetCurrentProcess(void) { return kProcess; }
 
 // Recorded, so that a test sees a token handle the program forgot to close. File handles are
-// the file system's.
+// file_handles.h's.
 BOOL WINAPI CloseHandle(HANDLE handle) {
     Machine &m = Machine::Current();
     if (m.CloseFile(handle)) return m.Succeed("CloseHandle(file)");
