@@ -265,7 +265,7 @@ TEST(Unattended, AWrongUnattendedCommandWaitsForNobody) {
         {"/install IDE /log " + sys + "\\SCSIDRV.VXD", sys + "\\SCSIDRV.VXD", ""},
         {"/uninstall /log \"" + programs + "\\RizoZezu.lnk\"", programs + "\\RizoZezu.lnk", ""},
         // In 8.3 aliases, of a file there or one the install is to make.
-        {"/uninstall /log C:\\WINDOWS\\STARTM~1\\Programs\\RIZOZE~1.LNK", programs + "\\RizoZezu.lnk", ""},
+        {"/uninstall /log C:\\WINDOWS\\STARTM~1\\Programs\\RIZOZEZU.LNK", programs + "\\RizoZezu.lnk", ""},
         {"/install IDE /log C:\\WINDOWS\\STARTM~1\\Programs\\RizoZezu.lnk", "", ""},
         {"/install IDE /log c:\\ltdrv\\95drv.exe", "C:\\ltdrv\\95drv.exe", ""},
         {"/install IDE /log e:\\SETUP.EXE", "E:\\Setup.exe", ""},
@@ -380,7 +380,7 @@ TEST(Unattended, AUserWithoutRightsIsRefusedBeforeAnythingChanges) {
                     u.Click(IDC_EXIT);
                 });
                 EXPECT_EQ(BoxTexts(m), Texts{refusal});
-                if (!m.messageBoxes.empty()) EXPECT_EQ(m.messageBoxes[0].style, static_cast<UINT>(MB_OK | MB_ICONHAND));
+                for (const auto &box : m.messageBoxes) EXPECT_EQ(box.style, static_cast<UINT>(MB_OK | MB_ICONHAND));
                 EXPECT_EQ(m.changes, 0) << "nothing changed";
             }
             for (const char *call : {"CreateDirectoryA", "RemoveDirectoryA", "DeleteFileA", "RegCreateKeyA"})
@@ -541,6 +541,15 @@ TEST(Unattended, TheLogOfAFailureAndARefusal) {
         EXPECT_NE(std::find(lines.begin(), lines.end(),
                             "Move the swap file to drive D: in system.ini: skipped, a setting is too long to record"),
                   lines.end());
+    }
+    {
+        SCOPED_TRACE("ME, which does not run the loader line");
+        winsim::Machine m;
+        m.SetWindowsMe();
+        InsertMedium(m);
+        EXPECT_EQ(RunWith(m, "/install SCSI /norestart /log C:\\setup.log"), ExitRestartNeeded);
+        EXPECT_EQ(StepLines(m, "C:\\setup.log")[2],
+                  "Add the driver-loader line to c:\\config.sys: done, but Windows ME does not run it at start-up");
     }
     {
         SCOPED_TRACE("a server");

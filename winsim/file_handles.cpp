@@ -89,10 +89,19 @@ HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATT
     std::string host = m.HostPath(Arg(name));
     bool writes = access & GENERIC_WRITE;
     if (host.empty() || !HostIsDirectory(HostParent(host))) return refuse(ERROR_PATH_NOT_FOUND);
-    // A folder is no file, whatever the disposition.
-    if (HostIsDirectory(host)) return refuse(ERROR_ACCESS_DENIED);
+    // A folder is no file, whatever the disposition; NT opens one with backup semantics, for
+    // what the user may do in it.
+    if (HostIsDirectory(host)) {
+        if (!m.IsNt() || !(attributes & FILE_FLAG_BACKUP_SEMANTICS) || disposition != OPEN_EXISTING ||
+            ((access & FILE_ADD_FILE) && m.IsProtectedFolder(host)))
+            return refuse(ERROR_ACCESS_DENIED);
+        HANDLE folder = m.OpenHandle({Arg(name), host, access, share});
+        m.Succeed(call);
+        return folder;
+    }
     bool exists = HostExists(host);
     if (!exists && disposition == OPEN_EXISTING) return refuse(ERROR_FILE_NOT_FOUND);
+    if ((writes || !exists) && m.InProtectedFolder(host)) return refuse(ERROR_ACCESS_DENIED);
     if (writes && exists && m.IsReadOnly(host)) return refuse(ERROR_ACCESS_DENIED);
     if (writes && WriteProtected(m.DriveOf(Arg(name)))) return refuse(ERROR_WRITE_PROTECT);
     if (m.IsLocked(host) || m.Held(host, access, share)) return refuse(ERROR_SHARING_VIOLATION);

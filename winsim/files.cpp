@@ -2,6 +2,7 @@
 // without regard to case, as Windows does.
 #include <dirent.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -18,19 +19,74 @@ namespace {
 
 const DWORD ERROR_DIRECTORY = 267;
 
-// The entry of `dir` whose name equals `name` without regard to case, or `name` itself.
-std::string MatchEntry(const std::string &dir, const std::string &name) {
+// The names of `dir`, in order.
+std::vector<std::string> Entries(const std::string &dir) {
+    std::vector<std::string> names;
     if (DIR *d = opendir(dir.c_str())) {
-        while (dirent *e = readdir(d)) {
-            if (SameNoCase(e->d_name, name)) {
-                std::string found = e->d_name;
-                closedir(d);
-                return found;
-            }
-        }
+        while (dirent *e = readdir(d))
+            if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0) names.push_back(e->d_name);
         closedir(d);
     }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string Upper(std::string text) {
+    for (char &c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// Whether `name` is an 8.3 name already: one to eight letters, and an extension of one to three.
+bool IsShortName(const std::string &name) {
+    size_t dot = name.find('.');
+    std::string base = name.substr(0, dot), extension = dot == std::string::npos ? "" : name.substr(dot + 1);
+    if (base.empty() || base.size() > 8 || extension.size() > 3 || (dot != std::string::npos && extension.empty()))
+        return false;
+    return name.find_first_of(" +,;=[].", dot == std::string::npos ? 0 : dot + 1) == std::string::npos &&
+           base.find_first_of(" +,;=[]") == std::string::npos;
+}
+
+// The start of an alias: the first six letters of the name without blanks and dots, and the
+// first three of its extension, in upper case.
+std::pair<std::string, std::string> AliasStem(const std::string &name) {
+    size_t dot = name.rfind('.');
+    std::string base;
+    for (char c : name.substr(0, dot))
+        if (c != ' ' && c != '.' && base.size() < 6) base += c;
+    std::string extension = dot == std::string::npos ? "" : name.substr(dot + 1, 3);
+    return {Upper(base), Upper(extension)};
+}
+
+// The 8.3 alias of the entry `name` of `dir`, as FAT gives it: the name itself where it is 8.3,
+// otherwise its stem with "~" and its number among the entries of the same stem.
+std::string AliasOf(const std::string &dir, const std::string &name) {
+    if (IsShortName(name)) return Upper(name);
+    auto stem = AliasStem(name);
+    int number = 0;
+    for (const std::string &entry : Entries(dir)) {
+        if (!IsShortName(entry) && AliasStem(entry) == stem) ++number;
+        if (entry == name) break;
+    }
+    return stem.first + "~" + std::to_string(number) + (stem.second.empty() ? "" : "." + stem.second);
+}
+
+// The entry of `dir` whose name or 8.3 alias equals `name` without regard to case, or `name` itself.
+std::string MatchEntry(const std::string &dir, const std::string &name) {
+    std::vector<std::string> entries = Entries(dir);
+    for (const std::string &entry : entries)
+        if (SameNoCase(entry, name)) return entry;
+    if (name.find('~') != std::string::npos)
+        for (const std::string &entry : entries)
+            if (SameNoCase(AliasOf(dir, entry), name)) return entry;
     return name;
+}
+
+// Where the name that begins at `at` ends: at the next backslash, read a character at a time in
+// the machine's code page, where the second byte of a double-byte character may be a backslash's.
+size_t NameEnd(const std::string &path, size_t at) {
+    const Machine &m = Machine::Current();
+    while (at < path.size() && path[at] != '\\') at += m.LeadByte(static_cast<BYTE>(path[at])) && at + 1 < path.size() ? 2 : 1;
+    return at;
 }
 
 }  // namespace
@@ -99,17 +155,13 @@ std::string FileSystem::FullPath(const std::string &windowsPath) {
         rest = currentDirectory.substr(2) + "\\" + path;
     }
     std::vector<std::string> parts;
-    std::string part;
-    for (size_t i = 0; i <= rest.size(); ++i) {
-        if (i == rest.size() || rest[i] == '\\') {
-            if (part == "..") {
-                if (!parts.empty()) parts.pop_back();
-            } else if (!part.empty() && part != ".") {
-                parts.push_back(part);
-            }
-            part.clear();
-        } else {
-            part += rest[i];
+    for (size_t at = 0, end; at <= rest.size(); at = end + 1) {
+        end = NameEnd(rest, at);
+        std::string part = rest.substr(at, end - at);
+        if (part == "..") {
+            if (!parts.empty()) parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
         }
     }
     std::string full = std::string(1, letter) + ":";
@@ -124,11 +176,23 @@ std::string FileSystem::HostPath(const std::string &windowsPath) {
     if (drive == drives.end()) return "";
     std::string host = drive->second.host;
     for (size_t at = 3, end; at < full.size(); at = end + 1) {
-        end = full.find('\\', at);
-        if (end == std::string::npos) end = full.size();
+        end = NameEnd(full, at);
         host += "/" + MatchEntry(host, full.substr(at, end - at));
     }
     return host;
+}
+
+std::string FileSystem::ShortPath(const std::string &windowsPath) {
+    std::string full = FullPath(windowsPath);
+    if (full.empty() || !HostExists(HostPath(full))) return "";
+    std::string host = drives[full[0]].host, alias = full.substr(0, 2);
+    for (size_t at = 3, end; at < full.size(); at = end + 1) {
+        end = NameEnd(full, at);
+        std::string name = full.substr(at, end - at), entry = MatchEntry(host, name);
+        alias += "\\" + (IsShortName(name) ? name : AliasOf(host, entry));
+        host += "/" + entry;
+    }
+    return alias.size() == 2 ? alias + "\\" : alias;
 }
 
 DWORD FileSystem::Attributes(const std::string &windowsPath) {
@@ -263,8 +327,25 @@ DWORD WINAPI GetFullPathNameA(LPCSTR name, DWORD size, LPSTR buffer, LPSTR *file
     }
     if (!buffer || size <= full.size()) return static_cast<DWORD>(full.size() + 1);
     std::memcpy(buffer, full.c_str(), full.size() + 1);
-    if (filePart) *filePart = buffer + full.rfind('\\') + 1;
+    if (filePart) {
+        size_t name = 0;
+        for (size_t at = 0; at < full.size(); at = NameEnd(full, at) + 1) name = at;
+        *filePart = buffer + name;
+    }
     return static_cast<DWORD>(full.size());
+}
+
+DWORD WINAPI GetShortPathNameA(LPCSTR name, LPSTR buffer, DWORD size) {
+    Machine &m = Machine::Current();
+    std::string alias = m.ShortPath(Arg(name));
+    m.Record("GetShortPathNameA(" + Arg(name) + ") = " + alias);
+    if (alias.empty()) {
+        m.lastError = ERROR_FILE_NOT_FOUND;
+        return 0;
+    }
+    if (!buffer || size <= alias.size()) return static_cast<DWORD>(alias.size() + 1);
+    std::memcpy(buffer, alias.c_str(), alias.size() + 1);
+    return static_cast<DWORD>(alias.size());
 }
 
 DWORD WINAPI GetFileAttributesA(LPCSTR name) {
@@ -299,7 +380,7 @@ BOOL WINAPI CopyFileA(LPCSTR from, LPCSTR to, BOOL failIfExists) {
     if (m.IsLocked(source) || m.Held(source, GENERIC_READ, FILE_SHARE_READ))
         return m.Fail(call, ERROR_SHARING_VIOLATION);
     if (target.empty() || !HostIsDirectory(HostParent(target))) return m.Fail(call, ERROR_PATH_NOT_FOUND);
-    if (m.m_failingCopies.count(target)) return m.Fail(call, ERROR_ACCESS_DENIED);
+    if (m.m_failingCopies.count(target) || m.InProtectedFolder(target)) return m.Fail(call, ERROR_ACCESS_DENIED);
     if (HostExists(target)) {
         if (failIfExists) return m.Fail(call, ERROR_FILE_EXISTS);
         if (HostIsDirectory(target) || m.IsReadOnly(target)) return m.Fail(call, ERROR_ACCESS_DENIED);
@@ -327,7 +408,9 @@ BOOL WINAPI MoveFileA(LPCSTR from, LPCSTR to) {
     if (target.empty() || !HostIsDirectory(HostParent(target))) return m.Fail(call, ERROR_PATH_NOT_FOUND);
     if (HostExists(target)) return m.Fail(call, ERROR_ALREADY_EXISTS);
     if (m.IsLocked(source) || m.Held(source)) return m.Fail(call, ERROR_SHARING_VIOLATION);
-    if (m.m_failingMoves.count(source) || m.m_failingCopies.count(target)) return m.Fail(call, ERROR_ACCESS_DENIED);
+    if (m.m_failingMoves.count(source) || m.m_failingCopies.count(target) || m.InProtectedFolder(source) ||
+        m.InProtectedFolder(target))
+        return m.Fail(call, ERROR_ACCESS_DENIED);
     if (m.Change() != Power::Go) return m.Fail(call, ERROR_NOT_READY);
     std::error_code error;
     fs::rename(source, target, error);
@@ -357,7 +440,7 @@ BOOL WINAPI DeleteFileA(LPCSTR name) {
     if (HostIsDirectory(host) || m.IsReadOnly(host)) return m.Fail(call, ERROR_ACCESS_DENIED);
     if (m.IsLocked(host) || m.Held(host)) return m.Fail(call, ERROR_SHARING_VIOLATION);
     if (WriteProtected(m.DriveOf(Arg(name)))) return m.Fail(call, ERROR_WRITE_PROTECT);
-    if (m.m_failingDeletes.count(host)) return m.Fail(call, ERROR_ACCESS_DENIED);
+    if (m.m_failingDeletes.count(host) || m.InProtectedFolder(host)) return m.Fail(call, ERROR_ACCESS_DENIED);
     if (m.Change() != Power::Go) return m.Fail(call, ERROR_NOT_READY);
     fs::remove(host);
     m.m_attributes.erase(host);
@@ -372,6 +455,7 @@ BOOL WINAPI CreateDirectoryA(LPCSTR name, LPSECURITY_ATTRIBUTES) {
     if (host.empty() || !HostIsDirectory(HostParent(host))) return m.Fail(call, ERROR_PATH_NOT_FOUND);
     if (HostExists(host)) return m.Fail(call, ERROR_ALREADY_EXISTS);
     if (WriteProtected(m.DriveOf(Arg(name)))) return m.Fail(call, ERROR_WRITE_PROTECT);
+    if (m.InProtectedFolder(host)) return m.Fail(call, ERROR_ACCESS_DENIED);
     if (m.Change() != Power::Go) return m.Fail(call, ERROR_NOT_READY);
     fs::create_directory(host);
     return m.Succeed(call);

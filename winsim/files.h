@@ -54,6 +54,15 @@ public:
     bool DirectoryExists(const std::string &windowsPath);
     void MakeDirectory(const std::string &windowsPath);  // with its parents
     DWORD Attributes(const std::string &windowsPath);    // as GetFileAttributesA answers
+    // The path in the 8.3 aliases of its long names, as GetShortPathNameA answers; empty for a
+    // file or folder that is not there. Files are found by their aliases too.
+    std::string ShortPath(const std::string &windowsPath);
+
+    // Folders that this user may only read: no file is made, written, renamed or deleted in them,
+    // and they cannot be opened to add one.
+    void ProtectFolder(const std::string &windowsPath) { m_protectedFolders.insert(HostPath(windowsPath)); }
+    bool IsProtectedFolder(const std::string &host) const { return m_protectedFolders.count(host) != 0; }
+    bool InProtectedFolder(const std::string &host) const { return IsProtectedFolder(HostParent(host)); }
 
     // Read-only files, and files that another program holds open, by Windows path; the checks
     // by host path.
@@ -101,7 +110,7 @@ private:
     };
 
     std::string m_hostRoot;
-    std::set<std::string> m_locked, m_readOnly;
+    std::set<std::string> m_locked, m_readOnly, m_protectedFolders;
     std::map<std::string, DWORD> m_attributes;  // hidden and system bits by host path
     std::set<std::string> m_failingCopies, m_failingMoves, m_failingDeletes;
     std::map<std::string, size_t> m_failingReads;

@@ -37,6 +37,7 @@ void Machine::SetVersion(const VersionRecord &record) {
     lowercaseDriveStrings = !nt;
     MakeDirectory(systemDirectory + (nt ? "\\drivers" : "\\IOSUBSYS"));
     MakeDirectory(programsFolder);
+    if (nt) Key(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services");
     if (nt)
         SetString(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\ProductOptions", "ProductType",
                   version.productType == VER_NT_WORKSTATION ? "WinNT" : "ServerNT");
