@@ -530,11 +530,35 @@ bool StartSetup() {
     return true;
 }
 
+// A word "short:PATH" of the arguments in the 8.3 aliases that this machine gives the names
+// of PATH ("programs\\..." in the Start menu's Programs folder); a last name that is not there
+// keeps its spelling after its folder's aliases.
+std::string SpelledShort(std::string arguments) {
+    for (size_t at; (at = arguments.find("short:")) != std::string::npos;) {
+        size_t end = arguments.find(' ', at);
+        std::string path = arguments.substr(at + 6, end == std::string::npos ? std::string::npos : end - at - 6);
+        if (path.compare(0, 9, "programs\\") == 0) {
+            char programs[MAX_PATH] = "";
+            SHGetSpecialFolderPathA(nullptr, programs, CSIDL_PROGRAMS, FALSE);
+            path = programs + path.substr(8);
+        }
+        char alias[MAX_PATH] = "";
+        if (!GetShortPathNameA(path.c_str(), alias, sizeof alias)) {
+            size_t name = path.rfind('\\');
+            GetShortPathNameA(path.substr(0, name).c_str(), alias, sizeof alias);
+            lstrcatA(alias, path.c_str() + name);
+        }
+        Report("%s=%s", Named("unattended.short").c_str(), alias);
+        arguments.replace(at, (end == std::string::npos ? arguments.size() : end) - at, alias);
+    }
+    return arguments;
+}
+
 // Runs the program with `arguments` from the medium and looks for a window of it as often as
 // it can until the program ends; then its exit code.
 void Unattended(const std::string &arguments) {
     if (g_run.setup.hProcess) NextLaunch();
-    if (!CreateSetup(" " + arguments, Named("unattended.launch").c_str())) return;
+    if (!CreateSetup(" " + SpelledShort(arguments), Named("unattended.launch").c_str())) return;
     std::string windows = "none";
     // A program that shows a window waits for a person: it gets two seconds more, not two minutes.
     DWORD limit = GetTickCount() + UnattendedMs;
