@@ -137,7 +137,8 @@ def read_scenarios(root):
         if word == 'win32':
             win32.update((name, number) for name in rest.partition('=')[2].split())
             continue
-        fields = [fill(f.strip(), number, named) for f in text.split('|')]
+        # A definition may span fields (the steps that end in a failure and the facts it leaves).
+        fields = [f.strip() for f in fill(text, number, named).split('|')]
         if len(fields) != 5:
             sys.exit(f'{path}:{number}: a row has five fields, this one has {len(fields)}')
         for windows in fields[1].split():
