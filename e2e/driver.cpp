@@ -9,7 +9,8 @@
 //        end | wait (for a person to close it) | insert MEDIUM-PATH | machine | platform |
 //        relaunch (start the program again, as after a restart; boxes then are runN.boxM) |
 //        unattended ARGUMENTS (run the program with ARGUMENTS, watching that no window of it
-//        ever shows, until it ends; as the first step, the program is not started before) |
+//        ever shows, until it ends; as the first step, the program is not started before; a word
+//        short:PATH is PATH in this machine's 8.3 aliases) |
 //        log PATH (the lines of a log file on the machine) | from FOLDER (as the first step: the
 //        folder the program is started in, instead of the medium's root)
 #include <windows.h>

@@ -224,6 +224,18 @@ def unescape(text):
     return repeat(text).encode('latin-1').decode('unicode_escape').encode('latin-1')
 
 
+def registry_string(text):
+    """A string as Wine's registry files write it: quoted, backslashes doubled, and what is not
+    ASCII as \\x and its UTF-16 code in hex."""
+    return '"' + ''.join('\\\\' if c == '\\' else c if ord(c) < 128 else f'\\x{ord(c):04x}' for c in text) + '"'
+
+
+def host_path_made(drives, path):
+    """Where a Windows path of names that are not there yet lies here: each name as it is spelled,
+    as Wine keeps names that are not ASCII (in UTF-8)."""
+    return os.path.join(drives[path[0].lower()], *[p for p in path[2:].split('\\') if p])
+
+
 def host_path(drives, path):
     """Where a Windows path of the scenario's machine lies here, matching names without case."""
     letter, rest = path[0].lower(), path[2:]
@@ -513,6 +525,15 @@ class Runner:
                     os.remove(path)
             elif verb == 'key':
                 system.append((rest.replace('\\', '\\\\'), []))
+            elif verb == 'locale':
+                pass  # the machine's processes are started in it (run_mounted)
+            elif verb == 'programs':
+                # The Start menu's Programs folder elsewhere, as a Windows in another language has it.
+                os.makedirs(host_path_made(drives, rest), exist_ok=True)
+                value = registry_string(rest)
+                folders = 'Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Explorer\\\\'
+                user += [(folders + 'User Shell Folders', [('Programs', 'str(2):' + value)]),
+                         (folders + 'Shell Folders', [('Programs', value)])]
             elif verb == 'small':
                 # A folder on a disk of its own, too small for what goes there: a tmpfs, which
                 # needs root. A row that cannot have it fails rather than pass untested.
@@ -566,6 +587,9 @@ class Runner:
         started = time.time()
         prefix = self.prepare(scenario, folder, mounts)
         env = self.env(prefix, display)
+        for item in scenario.prepare:
+            if item.startswith('locale '):
+                env['LC_ALL'] = item.partition(' ')[2]  # Wine takes its code page from it
         screens = os.path.join(folder, 'screens')
         os.makedirs(screens)
         report = os.path.join(folder, 'report.txt')

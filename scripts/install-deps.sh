@@ -11,12 +11,22 @@ packages=(make cmake ccache g++ googletest libgtest-dev python3 gcovr clang-form
           g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
           wine wine64 fonts-wine
           libxrender1 libxrandr2 libxcursor1 libxi6 libxinerama1 libxcomposite1 libxfixes3 libxxf86vm1
-          xvfb xauth x11-apps x11-utils imagemagick xorriso debootstrap)
+          xvfb xauth x11-apps x11-utils imagemagick xorriso debootstrap locales)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+# The end-to-end run of a Windows in Traditional Chinese starts Wine in this locale: without it
+# Wine reads the command line as ASCII and drops each byte's high bit.
+make_locale() {
+    locale -a 2>/dev/null | grep -qx 'zh_TW.utf8' && return 0
+    echo "+ localedef -i zh_TW -f UTF-8 zh_TW.UTF-8"
+    localedef -i zh_TW -f UTF-8 zh_TW.UTF-8
+}
+if [ ${#missing[@]} -eq 0 ]; then
+    make_locale
+    exit 0
+fi
 if [ "$(id -u)" -ne 0 ]; then
     echo "Missing packages: ${missing[*]}; run as root, or: sudo apt-get install ${missing[*]}" >&2
     exit 1
@@ -25,3 +35,4 @@ echo "+ apt-get update"
 apt-get update -qq
 echo "+ apt-get install -y ${missing[*]}"
 DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+make_locale
