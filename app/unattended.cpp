@@ -128,7 +128,9 @@ int CSetupApp::RunUnattended(const SetupCommand &command) {
         if (outcome == SetupSucceeded)
             exitCode = Restart(log, command.noRestart);
         else
-            exitCode = outcome == SetupRefused ? ExitRefused : outcome == SetupForbidden ? ExitForbidden : ExitStepFailed;
+            exitCode = outcome == SetupRefused     ? ExitRefused
+                       : outcome == SetupForbidden ? ExitForbidden
+                                                   : ExitStepFailed;
     }
     log.Line("Exit code: %d", exitCode);
     log.Line("");

@@ -176,6 +176,19 @@ void PlatformFacts(void (*report)(const char *key, const char *value)) {
     say("module.short", std::to_string(GetModuleFileNameA(nullptr, full, 4)));
     say("cwd.missing", Result(SetCurrentDirectoryA("C:\\facts-none")));
 
+    // 8.3 aliases: a path of short names stays as it is spelled; one that is not there has none.
+    std::string aliases;
+    for (const char *path : {"C:\\windows\\system32", "C:\\windows\\facts-none.txt"}) {
+        DWORD length = GetShortPathNameA(path, full, sizeof full);
+        aliases += std::string(aliases.empty() ? "" : " ") + (length ? full : "0 " + std::to_string(GetLastError()));
+    }
+    say("path.short", aliases);
+    // On NT a folder opens with backup semantics, for adding files to it.
+    HANDLE windowsFolder =
+        CreateFileA("C:\\windows", FILE_ADD_FILE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    say("folder.add", Opened(windowsFolder));
+
     HKEY key;
     RegCreateKeyA(HKEY_LOCAL_MACHINE, "Software\\FactsParent\\Child", &key);
     RegCloseKey(key);

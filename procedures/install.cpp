@@ -109,9 +109,9 @@ const char *InstallWindows95Family(CSetupReport &report) {
     // ME reads CONFIG.SYS but starts no real-mode program from it; the line stays for a machine
     // that is started otherwise.
     report.Step("Add the driver-loader line to", ConfigSys, nullptr,
-                !added                                    ? StepUnchanged
+                !added                                   ? StepUnchanged
                 : WindowsVersionCode == VersionWindowsMe ? StepDoneNotRunByMe
-                                                          : StepDone);
+                                                         : StepDone);
     if (!added) return NamingPath(CannotWritePrefix, ConfigSys);
     report.Progress(3);
     if ((failure = Place(report, "\\95-98\\95drv.exe", "c:\\ltdrv\\95drv.exe", SourceFileOneMissing))) return failure;

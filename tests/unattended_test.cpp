@@ -318,7 +318,11 @@ TEST(Unattended, ALogOfItsOwnIsTakenInAnySpelling) {
     };
     const Case cases[] = {
         {1252, "C:\\Setup Logs", "C:\\SETUPL~1\\setup.log", "C:\\Setup Logs\\setup.log"},
-        {932, "", "C:\\\x95\x5C" "CON.log", "C:\\\x95\x5C" "CON.log"},
+        {932, "",
+         "C:\\\x95\x5C"
+         "CON.log",
+         "C:\\\x95\x5C"
+         "CON.log"},
         {950, "C:\\\xA5\x5C\xAF\xE0", "C:\\\xA5\x5C\xAF\xE0\\setup.log", "C:\\\xA5\x5C\xAF\xE0\\setup.log"},
     };
     for (const Case &c : cases) {

@@ -97,6 +97,7 @@ HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATT
             return refuse(ERROR_ACCESS_DENIED);
         HANDLE folder = m.OpenHandle({Arg(name), host, access, share});
         m.Succeed(call);
+        m.lastError = ERROR_SUCCESS;
         return folder;
     }
     bool exists = HostExists(host);

@@ -85,7 +85,8 @@ std::string MatchEntry(const std::string &dir, const std::string &name) {
 // the machine's code page, where the second byte of a double-byte character may be a backslash's.
 size_t NameEnd(const std::string &path, size_t at) {
     const Machine &m = Machine::Current();
-    while (at < path.size() && path[at] != '\\') at += m.LeadByte(static_cast<BYTE>(path[at])) && at + 1 < path.size() ? 2 : 1;
+    while (at < path.size() && path[at] != '\\')
+        at += m.LeadByte(static_cast<BYTE>(path[at])) && at + 1 < path.size() ? 2 : 1;
     return at;
 }
 

@@ -138,7 +138,8 @@ LONG WINAPI RegOpenKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult) {
 // The access asked for is checked at the open: a key that may not change refuses write access.
 LONG WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, REGSAM samDesired, PHKEY phkResult) {
     Machine &m = Machine::Current();
-    std::string call = "RegOpenKeyExA(" + KeyName(hKey) + ", " + Arg(lpSubKey) + ", " + std::to_string(samDesired) + ")";
+    std::string call =
+        "RegOpenKeyExA(" + KeyName(hKey) + ", " + Arg(lpSubKey) + ", " + std::to_string(samDesired) + ")";
     LONG opened = m.Open(hKey, lpSubKey, phkResult, false);
     const REGSAM writes = KEY_SET_VALUE | KEY_CREATE_SUB_KEY;
     if (opened == ERROR_SUCCESS && (samDesired & writes) && IsReadOnly(m.KeyOfHandle(*phkResult).get())) {
