@@ -5,9 +5,6 @@
 #include "actions/paths.h"
 #include "platform/buffered_file.h"
 
-LPCSTR CheckedMediumFile;
-int MediumFileCheck;
-
 namespace {
 
 // An entry's numbers, as `make medium` writes them.
@@ -20,7 +17,9 @@ void Format(LPSTR buffer, LPCSTR format, ...) {
     va_end(args);
 }
 
-int Check(LPCSTR path) {
+}  // namespace
+
+int CheckAgainstManifest(LPCSTR path, LPCSTR mediumFile) {
     if (GetFileAttributesA(ManifestPath) == INVALID_FILE_ATTRIBUTES) return MediumFileUnchecked;
     // The copy's numbers as its entry would give them, then the entry itself. Compared as text,
     // the manifest needs no parsing: a line that is not an entry names no file.
@@ -42,17 +41,10 @@ int Check(LPCSTR path) {
         for (char *space = line; *space; ++space)
             if (*space == ' ') {
                 *space = '\0';
-                if (lstrcmpiA(line, CheckedMediumFile) == 0)
+                if (lstrcmpiA(line, mediumFile) == 0)
                     return lstrcmpiA(space + 1, numbers) == 0 ? MediumFileIntact : MediumFileDamaged;
                 break;
             }
     }
     return file.Failed() ? ManifestUnreadable : MediumFileUnlisted;
-}
-
-}  // namespace
-
-BOOL CheckAgainstManifest(LPCSTR path) {
-    MediumFileCheck = Check(path);
-    return MediumFileCheck >= MediumFileIntact;
 }

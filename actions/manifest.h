@@ -11,14 +11,9 @@
 // entry. Unchecked: it has none, as one assembled by hand.
 enum { MediumFileDamaged, MediumFileUnlisted, ManifestUnreadable, MediumFileIntact, MediumFileUnchecked };
 
-// The medium file (as "\NT\ZIV.sys") whose entry the next check holds a copy to, and how the
-// last check ended.
-extern LPCSTR CheckedMediumFile;
-extern int MediumFileCheck;
-
-// A copy check for CopyIfPresent: compares the file at `path` with CheckedMediumFile's entry in
-// the manifest at the root of the current drive (the first line that names it, in any letter
-// case; a line that is no entry names none). TRUE where the copy may be used.
-BOOL CheckAgainstManifest(LPCSTR path);
+// Compares the file at `path` with the entry of `mediumFile` (as "\NT\ZIV.sys") in the manifest
+// at the root of the current drive: the first line that names it, in any letter case; a line
+// that is no entry names none.
+int CheckAgainstManifest(LPCSTR path, LPCSTR mediumFile);
 
 #endif

@@ -5,7 +5,7 @@
 #define SETUP_ACTIONS_MANIFEST_FORMAT_H
 
 // At the medium's root, an 8.3 name that every Windows and every ISO 9660 reader keeps.
-alignas(1) inline constexpr char ManifestPath[] = "\\MANIFEST.TXT";
+inline constexpr char ManifestPath[] = "\\MANIFEST.TXT";
 
 // One byte into a CRC-32 as zip computes it (reflected polynomial 0xEDB88320): start from
 // 0xFFFFFFFF and invert the result. Bit by bit, as a table would cost more code than it saves.

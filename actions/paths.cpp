@@ -1,5 +1,6 @@
 #include "actions/paths.h"
 
+#include "actions/manifest.h"
 #include "platform/buffered_file.h"
 
 const char ToolFolder[] = "c:\\ltdrv";
@@ -67,7 +68,8 @@ void ClearWorkFile(const char *path) {
     DeleteFileA(path);
 }
 
-int CopyIfPresent(CopyCheck check) {
+int CopyIfPresent(LPCSTR mediumFile, int *check) {
+    if (check) *check = MediumFileIntact;
     CFileReader source;
     if (!source.Open(SourcePath)) return CopySourceMissing;
     if (GetFileAttributesA(DestinationPath) != INVALID_FILE_ATTRIBUTES) return CopyKept;
@@ -83,11 +85,14 @@ int CopyIfPresent(CopyCheck check) {
     if (!copy.Create(workCopy)) return CopyRefused;
     for (int c; (c = source.Get()) != CFileReader::End;) copy.Put(static_cast<char>(c));
     bool written = copy.Commit();
-    int result = source.Failed()                        ? CopySourceUnreadable
-                 : !written                             ? CopyRefused
-                 : check && !check(workCopy)            ? CopyRejected
-                 : MoveFileA(workCopy, DestinationPath) ? CopyDone
-                                                        : CopyRefused;
+    int result = source.Failed() ? CopySourceUnreadable : written ? CopyDone : CopyRefused;
+    // Until the copy takes its name, it is the copy itself that is held to the entry.
+    if (result == CopyDone && mediumFile) {
+        int compared = CheckAgainstManifest(workCopy, mediumFile);
+        if (check) *check = compared;
+        if (compared < MediumFileIntact) result = CopyRejected;
+    }
+    if (result == CopyDone && !MoveFileA(workCopy, DestinationPath)) result = CopyRefused;
     if (result != CopyDone) DeleteFileA(workCopy);
     return result;
 }

@@ -44,16 +44,15 @@ extern const char WorkCopyName[];
 // not make a file anew over a hidden or system one).
 void ClearWorkFile(const char *path);
 
-// Whether the whole work copy at `workCopy` may take the destination's name.
-typedef BOOL (*CopyCheck)(LPCSTR workCopy);
-
 // Copies SourcePath to DestinationPath unless the destination exists: to a work copy in the
-// destination's folder first, flushed to the disk, checked by `check` where one is given, and
-// only then given its name, so a file under that name is always whole. CopySourceMissing (0)
-// when the source cannot be opened for reading (nothing is attempted); otherwise what became
-// of the copy. Whatever fails part-way leaves no work copy. The install judges the step by
-// whether the destination is there afterwards.
+// destination's folder first, flushed to the disk, held to the manifest's entry for
+// `mediumFile` where one is named (actions/manifest.h), and only then given its name, so a file
+// under that name is always whole. CopySourceMissing (0) when the source cannot be opened for
+// reading (nothing is attempted); otherwise what became of the copy, and in `check`, where
+// given, how it compared with the entry (MediumFileIntact where it was compared with none).
+// Whatever fails part-way leaves no work copy. The install judges the step by whether the
+// destination is there afterwards.
 enum { CopySourceMissing = 0, CopyDone, CopyKept, CopyRefused, CopySourceUnreadable, CopyRejected };
-int CopyIfPresent(CopyCheck check = nullptr);
+int CopyIfPresent(LPCSTR mediumFile = nullptr, int *check = nullptr);
 
 #endif

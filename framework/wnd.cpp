@@ -1,7 +1,5 @@
 #include "framework/afxwin.h"
 
-#include <new>
-
 const AFX_MSGMAP *CCmdTarget::GetThisMessageMap() {
     static const AFX_MSGMAP_ENTRY entries[] = {{0, 0, 0, nullptr, nullptr}};
     static const AFX_MSGMAP map = {nullptr, &entries[0]};
@@ -35,22 +33,16 @@ CString &CString::operator=(LPCSTR text) {
 
 CWnd *CWnd::FromHandle(HWND hWnd) {
     // A few recycled wrappers, as the framework's temporary objects are: callers use the
-    // pointer at once and never keep it. Each is made where it is handed out, in zeroed
-    // storage, so that the program carries no initialised data section for them.
-    alignas(CWnd) static unsigned char wrappers[8][sizeof(CWnd)];
-    static HWND handles[8];
+    // pointer at once and never keep it.
+    static CWnd wrappers[8];
     static unsigned next = 0;
     if (!hWnd) return nullptr;
-    unsigned i = 0;
-    while (i < 8 && handles[i] != hWnd) ++i;
-    if (i == 8) {
-        i = next++ % 8;
-        handles[i] = hWnd;
-        new (wrappers[i]) CWnd;
-    }
-    CWnd *w = std::launder(reinterpret_cast<CWnd *>(wrappers[i]));
-    w->m_hWnd = hWnd;
-    return w;
+    for (CWnd &wrapper : wrappers)
+        if (wrapper.m_hWnd == hWnd) return &wrapper;
+    CWnd &wrapper = wrappers[next++ % 8];
+    wrapper = CWnd();
+    wrapper.m_hWnd = hWnd;
+    return &wrapper;
 }
 
 CWnd *CWnd::GetDlgItem(int nID) const { return FromHandle(::GetDlgItem(m_hWnd, nID)); }

@@ -17,7 +17,7 @@ const char PlaceStep[] = "Place";
 const char WriteKeyStep[] = "Write HKLM key";
 const char CheckMediumStep[] = "Check the medium against";
 
-// Why a copy was refused, by the check's answer.
+// Why a copy was refused, by how it compared with the manifest.
 const char *const RejectionReasons[] = {MediumFileDamagedReason, MediumFileUnlistedReason, ManifestUnreadableReason};
 
 bool FilePresent(const char *path) {
@@ -25,47 +25,51 @@ bool FilePresent(const char *path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// How a placement ended: the message where it stops the install (none where the install goes
+// on), and what became of the copy (CopySourceMissing where none was tried).
+struct Placement {
+    const char *failure;
+    int copy;
+};
+
 // Places `source` at `destination`. A copy from the medium is held to the manifest's entry for
-// its source; one from elsewhere (SCSIDRV.SYS, from the driver just placed) to the entry of the
-// medium file placed before it, where this run placed it. Returns the step's message when the source cannot be read or
-// a path does not fit its buffer; "Setup cannot use", the medium file and why, when the manifest refuses the copy;
-// "Setup cannot write" and the destination when the copy left no whole file there (one that was there already counts as
-// placed); otherwise nothing.
-const char *Place(CSetupReport &report, const char *source, const char *destination, const char *message) {
+// its source; one from elsewhere to the entry of `heldTo`, where one is named. Fails with the
+// step's message when the source cannot be read or a path does not fit its buffer; with "Setup
+// cannot use", the medium file and why, when the manifest refuses the copy; with "Setup cannot
+// write" and the destination when the copy left no whole file there (one that was there
+// already counts as placed).
+Placement Place(CSetupReport &report, const char *source, const char *destination, const char *message,
+                const char *heldTo = nullptr) {
     if (!SetPath(SourcePath, source) || !SetPath(DestinationPath, destination)) {
         report.Step(PlaceStep, destination, source, StepPathTooLong);
-        return message;
+        return {message, CopySourceMissing};
     }
-    // A driver that was there already and kept comes from no medium file: its copy is held to none.
-    static bool placedFromMedium;
-    bool fromMedium = *source == '\\';
-    if (fromMedium) CheckedMediumFile = source;
-    MediumFileCheck = MediumFileIntact;
-    int copy = CopyIfPresent(fromMedium || placedFromMedium ? CheckAgainstManifest : nullptr);
-    if (fromMedium) placedFromMedium = copy == CopyDone;
+    const char *mediumFile = *source == '\\' ? source : heldTo;
+    int check;
+    int copy = CopyIfPresent(mediumFile, &check);
     // A medium that fails part-way through a file is as good as one without it.
     if (copy == CopySourceMissing || copy == CopySourceUnreadable) {
         report.Step(PlaceStep, DestinationPath, SourcePath, StepSourceMissing);
-        return message;
+        return {message, copy};
+    }
+    // A refused copy's step ends with the reason, the message names the medium file and gives it.
+    if (copy == CopyRejected) {
+        report.Step(PlaceStep, DestinationPath, SourcePath, RejectionReasons[check]);
+        return {NamingPath(CannotUsePrefix, mediumFile, RejectionReasons[check]), copy};
     }
     bool placed = (copy == CopyDone || copy == CopyKept) && FilePresent(DestinationPath);
-    // A refused copy's step ends with the reason, the message names the medium file and gives it.
-    report.Step(PlaceStep, DestinationPath, SourcePath,
-                copy == CopyRejected ? RejectionReasons[MediumFileCheck] + 2
-                : !placed            ? StepRefused
-                : copy == CopyDone   ? StepDone
-                                     : StepKept);
-    if (copy == CopyRejected) return NamingPath(CannotUsePrefix, CheckedMediumFile, RejectionReasons[MediumFileCheck]);
-    return placed ? nullptr : NamingPath(CannotWritePrefix, DestinationPath);
+    report.Step(PlaceStep, DestinationPath, SourcePath, !placed ? StepRefused : copy == CopyDone ? StepDone : StepKept);
+    return {placed ? nullptr : NamingPath(CannotWritePrefix, DestinationPath), copy};
 }
 
 // Places `source` at the system directory followed by `suffix`.
-const char *PlaceInSystemDirectory(CSetupReport &report, const char *source, const char *suffix, const char *message) {
+Placement PlaceInSystemDirectory(CSetupReport &report, const char *source, const char *suffix, const char *message,
+                                 const char *heldTo = nullptr) {
     if (!LoadSystemDirectory() || !AppendToPath(SystemDirectory, suffix)) {
         report.Step(PlaceStep, suffix, source, StepPathTooLong);
-        return message;
+        return {message, CopySourceMissing};
     }
-    return Place(report, source, SystemDirectory, message);
+    return Place(report, source, SystemDirectory, message, heldTo);
 }
 
 // Places `source` in the Start menu's Programs folder as `name`. The launcher is a convenience:
@@ -82,16 +86,21 @@ const char *PlaceInProgramsFolder(CSetupReport &report, const char *source, cons
         return message;
     }
     // Only a launcher that cannot be written is left out; a damaged medium stops the install.
-    const char *failure = Place(report, source, ProgramsFolder, message);
-    return failure == message || MediumFileCheck < MediumFileIntact ? failure : nullptr;
+    Placement placed = Place(report, source, ProgramsFolder, message);
+    return placed.failure == message || placed.copy == CopyRejected ? placed.failure : nullptr;
 }
 
-// The interface's own driver; the other interface's is passed over.
-const char *PlaceInterfaceDriver(CSetupReport &report, int hddInterface, const char *source) {
-    if (HddInterface == hddInterface)
-        return PlaceInSystemDirectory(report, source, "\\iosubsys\\95drv.vxd", SourceFileTreeMissing);
-    report.Step(PlaceStep, "\\iosubsys\\95drv.vxd", source, StepNotThisInterface);
-    return nullptr;
+// The interface's own driver; the other interface's is passed over. `copiedDriver` is set to
+// the driver's medium file where this run copied it.
+const char *PlaceInterfaceDriver(CSetupReport &report, int hddInterface, const char *source,
+                                 const char *&copiedDriver) {
+    if (HddInterface != hddInterface) {
+        report.Step(PlaceStep, "\\iosubsys\\95drv.vxd", source, StepNotThisInterface);
+        return nullptr;
+    }
+    Placement placed = PlaceInSystemDirectory(report, source, "\\iosubsys\\95drv.vxd", SourceFileTreeMissing);
+    if (placed.copy == CopyDone) copiedDriver = source;
+    return placed.failure;
 }
 
 // Writes the entry that makes Windows load the driver; without it the driver never loads, so
@@ -114,9 +123,11 @@ const char *InstallWindows95Family(CSetupReport &report) {
                                                          : StepDone);
     if (!added) return NamingPath(CannotWritePrefix, ConfigSys);
     report.Progress(3);
-    if ((failure = Place(report, "\\95-98\\95drv.exe", "c:\\ltdrv\\95drv.exe", SourceFileOneMissing))) return failure;
+    if ((failure = Place(report, "\\95-98\\95drv.exe", "c:\\ltdrv\\95drv.exe", SourceFileOneMissing).failure))
+        return failure;
     report.Progress(5);
-    if ((failure = Place(report, "\\Vave_R.exe", "c:\\ltdrv\\Vave_R.exe", SourceFileTwoMissing))) return failure;
+    if ((failure = Place(report, "\\Vave_R.exe", "c:\\ltdrv\\Vave_R.exe", SourceFileTwoMissing).failure))
+        return failure;
     report.Progress(7);
     if ((failure = PlaceInProgramsFolder(report, "\\RizoZezu.lnk", "\\RizoZezu.lnk", SourceFileTowMissing)))
         return failure;
@@ -127,8 +138,11 @@ const char *InstallWindows95Family(CSetupReport &report) {
                 : paging == PagingSettingTooLong ? StepSettingTooLong
                 : paging                         ? StepDone
                                                  : StepUnchanged);
-    if ((failure = PlaceInterfaceDriver(report, InterfaceIde, "\\95-98\\ide\\95drv.vxd"))) return failure;
-    if ((failure = PlaceInterfaceDriver(report, InterfaceScsi, "\\95-98\\scsi\\95drv.vxd"))) return failure;
+    // A driver that was there already and kept comes from no medium file.
+    const char *copiedDriver = nullptr;
+    if ((failure = PlaceInterfaceDriver(report, InterfaceIde, "\\95-98\\ide\\95drv.vxd", copiedDriver))) return failure;
+    if ((failure = PlaceInterfaceDriver(report, InterfaceScsi, "\\95-98\\scsi\\95drv.vxd", copiedDriver)))
+        return failure;
     // The driver just placed goes into the system directory a second time, as SCSIDRV.SYS.
     char placedDriver[PathBufferSize];
     if (!LoadSystemDirectory() || !AppendToPath(SystemDirectory, "\\iosubsys\\95drv.vxd") ||
@@ -136,10 +150,11 @@ const char *InstallWindows95Family(CSetupReport &report) {
         report.Step(PlaceStep, "\\SCSIDRV.SYS", "\\iosubsys\\95drv.vxd", StepPathTooLong);
         return SourceFileOneOneMissing;
     }
-    // Held to the entry of the driver it is copied from, the medium file placed just before.
-    if ((failure = PlaceInSystemDirectory(report, placedDriver, "\\SCSIDRV.SYS", SourceFileOneOneMissing)))
+    // Held to the entry of the driver it is copied from, where this run copied that from the medium.
+    if ((failure = PlaceInSystemDirectory(report, placedDriver, "\\SCSIDRV.SYS", SourceFileOneOneMissing, copiedDriver)
+                       .failure))
         return failure;
-    if ((failure = PlaceInSystemDirectory(report, "\\FCHK1.DAT", "\\SCSIDRV.VXD", SourceFileOneTwoMissing)))
+    if ((failure = PlaceInSystemDirectory(report, "\\FCHK1.DAT", "\\SCSIDRV.VXD", SourceFileOneTwoMissing).failure))
         return failure;
     if ((failure = WriteDriverEntry(report, ScvxdEntryKey, WriteScvxdKey))) return failure;
     report.Progress(10);
@@ -155,9 +170,10 @@ const char *InstallNtFamily(CSetupReport &report, const char *firstMessage, int 
         report.Step(PlaceStep, "\\drivers\\ZIV.sys", "\\NT\\ZIV.sys", StepPathTooLong);
         return firstMessage;
     }
-    if ((failure = Place(report, "\\NT\\ZIV.sys", SystemDirectory, firstMessage))) return failure;
+    if ((failure = Place(report, "\\NT\\ZIV.sys", SystemDirectory, firstMessage).failure)) return failure;
     report.Progress(5);
-    if ((failure = Place(report, "\\Vave_R.exe", "c:\\ltdrv\\Vave_R.exe", SourceFileTwoMissing))) return failure;
+    if ((failure = Place(report, "\\Vave_R.exe", "c:\\ltdrv\\Vave_R.exe", SourceFileTwoMissing).failure))
+        return failure;
     report.Progress(7);
     if ((failure = PlaceInProgramsFolder(report, "\\Vave_R.exe", "\\RizoZezu.exe", SourceFileTreeMissing)))
         return failure;

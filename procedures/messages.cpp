@@ -5,7 +5,7 @@
 #include "probe/probes.h"
 
 const char *NamingPath(const char *prefix, const char *path, const char *reason) {
-    // Room for the longer prefix, any path that fits a path buffer, and the reason.
+    // Room for the longer prefix, any path that fits a path buffer, and ": " with the reason.
     enum { ReasonRoom = 64 };
     static char text[sizeof CannotRemovePrefix + PathBufferSize + ReasonRoom];
     // Copied, not formatted: the C runtime's formatting would double the program's size.
@@ -13,7 +13,12 @@ const char *NamingPath(const char *prefix, const char *path, const char *reason)
     if (pathLength > PathBufferSize - 1) pathLength = PathBufferSize - 1;
     memcpy(text, prefix, length);
     memcpy(text + length, path, pathLength);
-    lstrcpynA(text + length + pathLength, reason, ReasonRoom);
+    char *end = text + length + pathLength;
+    *end = '\0';
+    if (reason) {
+        memcpy(end, ": ", 2);
+        lstrcpynA(end + 2, reason, ReasonRoom - 2);
+    }
     return text;
 }
 

@@ -8,7 +8,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 [ $# -gt 0 ] || set -- "$root/build/win32/Setup.exe" "$root/build/win64/Setup.exe"
 objdump=${OBJDUMP:-x86_64-w64-mingw32-objdump}
 list="$root/platform/imports.txt"
-limit=28672
+limit=28672  # 28 KiB
 status=0
 for exe in "$@"; do
     headers=$("$objdump" -p "$exe")
