@@ -58,7 +58,8 @@ std::pair<std::string, std::string> AliasStem(const std::string &name) {
 }
 
 // The 8.3 alias of the entry `name` of `dir`, as FAT gives it: the name itself where it is 8.3,
-// otherwise its stem with "~" and its number among the entries of the same stem.
+// otherwise its stem with "~" and its number among the entries of the same stem (here in the
+// order of their names; FAT numbers them in the order they were made).
 std::string AliasOf(const std::string &dir, const std::string &name) {
     if (IsShortName(name)) return Upper(name);
     auto stem = AliasStem(name);
