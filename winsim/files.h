@@ -42,7 +42,10 @@ bool Spend(Drive *d, size_t bytes);
 class FileSystem {
 public:
     FileSystem();  // a fresh host folder with drive C:
+    // On `hostRoot`, emptied first and left in place at the end: a machine made many times over.
+    explicit FileSystem(const std::string &hostRoot);
     ~FileSystem();
+    const std::string &HostRoot() const { return m_hostRoot; }
 
     // Windows paths are resolved as Windows resolves them: letters without regard to case, "\\x"
     // on the current drive, "x:" prefixes, relative names in the current folder.
@@ -95,16 +98,16 @@ public:
     OpenFile *FileOf(HANDLE handle);  // null for a handle it does not hold
 
 private:
-    // The calls that keep this bookkeeping.
-    friend BOOL WINAPI ::SetFileAttributesA(LPCSTR, DWORD);
-    friend BOOL WINAPI ::CopyFileA(LPCSTR, LPCSTR, BOOL);
-    friend BOOL WINAPI ::MoveFileA(LPCSTR, LPCSTR);
-    friend BOOL WINAPI ::DeleteFileA(LPCSTR);
-    friend HANDLE WINAPI ::CreateFileA(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE);
-    friend BOOL WINAPI ::ReadFile(HANDLE, LPVOID, DWORD, LPDWORD, LPOVERLAPPED);
-    friend BOOL WINAPI ::WriteFile(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
-    friend DWORD WINAPI ::SetFilePointer(HANDLE, LONG, PLONG, DWORD);
-    friend BOOL WINAPI ::FlushFileBuffers(HANDLE);
+    // The calls that keep this bookkeeping (the parentheses keep clang from reading "BOOL::").
+    friend BOOL WINAPI(::SetFileAttributesA)(LPCSTR, DWORD);
+    friend BOOL WINAPI(::CopyFileA)(LPCSTR, LPCSTR, BOOL);
+    friend BOOL WINAPI(::MoveFileA)(LPCSTR, LPCSTR);
+    friend BOOL WINAPI(::DeleteFileA)(LPCSTR);
+    friend HANDLE WINAPI(::CreateFileA)(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE);
+    friend BOOL WINAPI(::ReadFile)(HANDLE, LPVOID, DWORD, LPDWORD, LPOVERLAPPED);
+    friend BOOL WINAPI(::WriteFile)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
+    friend DWORD WINAPI(::SetFilePointer)(HANDLE, LONG, PLONG, DWORD);
+    friend BOOL WINAPI(::FlushFileBuffers)(HANDLE);
 
     // Whether a handle the program holds keeps `host` from being opened with `access` and
     // `share`. Deleting or renaming needs sharing that the program never grants.
@@ -112,6 +115,7 @@ private:
     bool Held(const std::string &host) const;
 
     std::string m_hostRoot;
+    bool m_ownsHostRoot = true;
     std::set<std::string> m_locked, m_readOnly;
     std::map<std::string, DWORD> m_attributes;  // hidden and system bits by host path
     std::set<std::string> m_failingCopies, m_failingMoves, m_failingDeletes;

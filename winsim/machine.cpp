@@ -8,7 +8,11 @@ namespace {
 Machine *g_current = nullptr;
 }
 
-Machine::Machine() {
+Machine::Machine() { Begin(); }
+
+Machine::Machine(const std::string &hostRoot) : FileSystem(hostRoot) { Begin(); }
+
+void Machine::Begin() {
     if (g_current) {
         std::fprintf(stderr, "winsim: only one simulated machine at a time\n");
         std::abort();
