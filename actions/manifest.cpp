@@ -42,8 +42,11 @@ int Check(LPCSTR path) {
         for (char *space = line; *space; ++space)
             if (*space == ' ') {
                 *space = '\0';
+                // The numbers are the rest of the line: a zero byte in it does not end them.
                 if (lstrcmpiA(line, CheckedMediumFile) == 0)
-                    return lstrcmpiA(space + 1, numbers) == 0 ? MediumFileIntact : MediumFileDamaged;
+                    return lstrcmpiA(space + 1, numbers) == 0 && space + 1 + lstrlenA(numbers) == line + length
+                               ? MediumFileIntact
+                               : MediumFileDamaged;
                 break;
             }
     }
