@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the fuzz targets of build/fuzz. `fuzz/run.sh replay` runs each input of fuzz/corpus/ once
 # through its target; `fuzz/run.sh SECONDS` fuzzes each target for SECONDS from that corpus.
-# Prints per target its executions, coverage and findings, and fails on any finding; a finding's
+# Each target's dictionary (fuzz/TARGET.dict) holds the names its parser knows. Prints per target its executions, coverage and findings, and fails on any finding; a finding's
 # input stays in build/fuzz/findings/, what the fuzzer learned in build/fuzz/corpus/.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -20,7 +20,7 @@ for t in "${targets[@]}"; do
         summary="$runs inputs replayed"
     else
         mkdir -p build/fuzz/corpus/$t
-        "$bin" -max_total_time="$mode" -print_final_stats=1 -artifact_prefix=build/fuzz/findings/$t- \
+        "$bin" -max_total_time="$mode" -print_final_stats=1 -artifact_prefix=build/fuzz/findings/$t- -dict=fuzz/$t.dict \
             build/fuzz/corpus/$t fuzz/corpus/$t >"$log" 2>&1
         status=$?
         runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")

@@ -22,8 +22,9 @@ bool SameLetters(std::string a, std::string b) {
     return a == b;
 }
 
-// The file's lines as a profile reader sees them: split at LF, a CR before it dropped, blank ones
-// passed over. The section headers in order, and every other line but the two settings with
+// The file's lines as a profile reader sees them: split at LF, a CR before it dropped, each
+// ending at a zero byte, blank ones passed over; a setting's name is what stands before a line's
+// "=", or the whole line. The section headers in order, and every other line but the two settings with
 // the header it stands under.
 struct Lines {
     std::vector<std::string> headers, others;
@@ -40,6 +41,7 @@ Lines Parse(const std::string &bytes) {
         std::string line = bytes.substr(start, end - start);
         start = end + 1;
         if (!line.empty() && line.back() == '\r') line.pop_back();
+        line.erase(std::min(line.find('\0'), line.size()));
         std::string text = Trimmed(line);
         if (text.empty()) continue;
         if (text[0] == '[') {
@@ -50,8 +52,7 @@ Lines Parse(const std::string &bytes) {
             lines.headers.push_back(line);
             continue;
         }
-        size_t equals = line.find('=');
-        std::string key = equals == std::string::npos ? "" : Trimmed(line.substr(0, equals));
+        std::string key = Trimmed(line.substr(0, line.find('=')));
         if (pagingSection && (SameLetters(key, Settings[0]) || SameLetters(key, Settings[1]))) continue;
         lines.others.push_back(header + "\n" + line);
     }
