@@ -198,6 +198,13 @@ HKEY OpenEarlyRecord() {
     return RegOpenKeyA(HKEY_LOCAL_MACHINE, SwapFileRecordKey, &key) == ERROR_SUCCESS ? key : nullptr;
 }
 
+// Only an absent setting answers with whichever default it is given.
+bool IsSettingPresent(const char *name) {
+    char value[2];
+    return !(GetPrivateProfileStringA(PagingSection, name, "1", value, sizeof value, ProfileFile) && value[0] == '1' &&
+             GetPrivateProfileStringA(PagingSection, name, "0", value, sizeof value, ProfileFile) && value[0] == '0');
+}
+
 // Writes into `key` what the two settings hold now: each under its own name, or no value where
 // the setting is absent; the moved flag last, as it is what makes the record count. A setting
 // longer than LongestSetting is not recorded cut short: PagingSettingTooLong.
@@ -205,12 +212,10 @@ int RecordCurrentSettings(HKEY key) {
     bool written = true;
     for (const char *name : PagingKeys) {
         // One byte more than the longest setting and its zero: a value that fills it was cut.
-        char value[LongestSetting + 2], other[2];
-        // Only an absent setting answers with whichever default it is given.
+        char value[LongestSetting + 2];
         if (GetPrivateProfileStringA(PagingSection, name, "0", value, sizeof value, ProfileFile) > LongestSetting)
             return PagingSettingTooLong;
-        if (value[0] == '0' && !value[1] &&
-            GetPrivateProfileStringA(PagingSection, name, "1", other, sizeof other, ProfileFile) && other[0] == '1')
+        if (value[0] == '0' && !value[1] && !IsSettingPresent(name))
             RegDeleteValueA(key, name);
         else
             written &= SetString(key, name, value);
@@ -256,8 +261,14 @@ int RestoreFromRecord(HKEY marker) {
     for (const char *key : PagingKeys) {
         char value[LongestSetting + 2];
         bool present = ReadRecordedSetting(marker, key, value);
-        // A setting that was absent is taken out again.
-        WritePagingSetting(key, present ? value : nullptr);
+        // A setting that was absent is taken out again, each line that names it: the one read
+        // first may have stood before another. A file edited by hand names it a few times at
+        // most; the bound ends it where a delete leaves the setting readable all the same.
+        if (present)
+            WritePagingSetting(key, value);
+        else
+            for (int lines = 0; lines < 16 && WritePagingSetting(key, nullptr) && IsSettingPresent(key); ++lines) {
+            }
         anyPresent = anyPresent || present;
     }
     // A section that the install had to create goes again once it is empty; one that was there,

@@ -128,6 +128,15 @@ void PlatformFacts(void (*report)(const char *key, const char *value)) {
     say("profile.nameonly.read", std::string(value) + " " + Hex(std::string(keys, listed + 1)));
     WritePrivateProfileStringA("386Enh", "MaxPagingFileSize", "1", "system.ini");
     say("profile.nameonly", FileBytes(ini.c_str()));
+    // A setting named twice in its section: which line is read, and which written.
+    WriteBytes(ini.c_str(), "[386Enh]\r\nPagingDrive=a\r\nPagingDrive=b\r\n");
+    GetPrivateProfileStringA("386Enh", "PagingDrive", "", value, sizeof value, "system.ini");
+    WritePrivateProfileStringA("386Enh", "PagingDrive", "c", "system.ini");
+    say("profile.twice", std::string(value) + " " + FileBytes(ini.c_str()));
+    // A section named twice: whether the second is read.
+    WriteBytes(ini.c_str(), "[386Enh]\r\nother=1\r\n[boot]\r\n[386Enh]\r\nPagingDrive=a\r\n");
+    GetPrivateProfileStringA("386Enh", "PagingDrive", "none", value, sizeof value, "system.ini");
+    say("profile.twosections", value);
     // The sections' names, also of one that holds no setting.
     WriteBytes(ini.c_str(), "[boot]\r\nshell=x\r\n[386Enh]\r\n;a remark\r\n");
     listed = GetPrivateProfileStringA(nullptr, nullptr, "", keys, sizeof keys, "system.ini");

@@ -61,10 +61,11 @@ DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR fallbac
     std::string answer = fallback ? fallback : "";
     bool list = !key;
     if (list) answer.clear();
-    bool inSection = false;
+    bool inSection = false, sectionRead = false;  // only the first section of that name is read, as by Wine
     for (const std::string &line : ProfileLines(m.HostPath(ProfileName(m, file ? file : "win.ini")))) {
         if (IsAnySection(line)) {
-            inSection = section && IsSectionLine(line, section);
+            sectionRead = sectionRead || inSection;
+            inSection = section && !sectionRead && IsSectionLine(line, section);
             size_t b = line.find('['), e = line.find(']', b);
             if (!section) answer += line.substr(b + 1, e == std::string::npos ? e : e - b - 1) + std::string(1, '\0');
             continue;
@@ -131,7 +132,7 @@ BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value,
         } else {
             size_t found = end, last = start;
             for (size_t i = start + 1; i < end; ++i) {
-                if (SameNoCase(KeyOf(lines[i]), key)) found = i;
+                if (found == end && SameNoCase(KeyOf(lines[i]), key)) found = i;  // the first, as it is read
                 if (lines[i].find_first_not_of(" \t") != std::string::npos) last = i;
             }
             if (found != end) {
