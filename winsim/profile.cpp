@@ -66,8 +66,9 @@ DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR fallbac
         if (IsAnySection(line)) {
             sectionRead = sectionRead || inSection;
             inSection = section && !sectionRead && IsSectionLine(line, section);
+            // Named only when closed, as a section is found by its name only then.
             size_t b = line.find('['), e = line.find(']', b);
-            if (!section) answer += line.substr(b + 1, e == std::string::npos ? e : e - b - 1) + std::string(1, '\0');
+            if (!section && e != std::string::npos) answer += line.substr(b + 1, e - b - 1) + std::string(1, '\0');
             continue;
         }
         std::string name = KeyOf(line);
