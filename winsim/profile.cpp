@@ -66,9 +66,11 @@ DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR fallbac
         if (IsAnySection(line)) {
             sectionRead = sectionRead || inSection;
             inSection = section && !sectionRead && IsSectionLine(line, section);
-            // Named only when closed, as a section is found by its name only then.
+            // Named only when closed, as a section is found by its name only then, and not when
+            // empty: the list, whose names end in a zero and which ends in one more, has no room for it.
             size_t b = line.find('['), e = line.find(']', b);
-            if (!section && e != std::string::npos) answer += line.substr(b + 1, e - b - 1) + std::string(1, '\0');
+            if (!section && e != std::string::npos && e > b + 1)
+                answer += line.substr(b + 1, e - b - 1) + std::string(1, '\0');
             continue;
         }
         std::string name = KeyOf(line);
