@@ -20,13 +20,15 @@ for t in "${targets[@]}"; do
         summary="$runs inputs replayed"
     else
         mkdir -p build/fuzz/corpus/$t
+        start=$(date +%s)
         "$bin" -max_total_time="$mode" -print_final_stats=1 -artifact_prefix=build/fuzz/findings/$t- -dict=fuzz/$t.dict \
             build/fuzz/corpus/$t fuzz/corpus/$t >"$log" 2>&1
         status=$?
         runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
         cov=$(grep -o 'cov: [0-9]*' "$log" | tail -1 | cut -d' ' -f2)
         ft=$(grep -o 'ft: [0-9]*' "$log" | tail -1 | cut -d' ' -f2)
-        summary="${runs:-?} executions in $mode s, coverage ${cov:-?} edges (${ft:-?} features)"
+        # A finding stops the target early.
+        summary="${runs:-?} executions in $(( $(date +%s) - start )) s, coverage ${cov:-?} edges (${ft:-?} features)"
     fi
     findings=$(( $(ls build/fuzz/findings | grep -c "^$t-") - before ))
     if [ "$status" -ne 0 ] || [ "$findings" -ne 0 ]; then
