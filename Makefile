@@ -5,7 +5,7 @@ JOBS ?= 2
 DRIVERS ?= medium/sample
 
 .PHONY: run test test-clock deps format format-check build host host-asan win32 win64 check-binaries medium-check medium \
-    medium-tests e2e wine32-machine e2e32 docs clean
+    medium-tests e2e wine32-machine e2e32 docs clean fuzz fuzz-build fuzz-replay
 
 # Each step adds its time to its phase (build/times/PHASE, in ms); `make test` ends with one line
 # of the phases' times.
@@ -16,9 +16,9 @@ clock-stop = @echo $$(( ($$(date +%s%N) - $$(cat $(TIMES)/$@.start)) / 1000000 )
 run: deps win64 medium
 	python3 e2e/run.py --root . --demo $(WINVER)
 
-test: test-clock deps format-check host host-asan win32 win64 check-binaries medium-tests e2e e2e32
-	@cd $(TIMES) && printf 'make test: host %s s, asan %s s, windows builds %s s, medium %s s, e2e %s s, 32-bit Wine machine %s s, e2e32 %s s\n' \
-	    $$(for phase in host asan windows medium e2e wine32 e2e32; do \
+test: test-clock deps format-check host host-asan fuzz-replay win32 win64 check-binaries medium-tests e2e e2e32
+	@cd $(TIMES) && printf 'make test: host %s s, asan %s s, fuzz %s s, windows builds %s s, medium %s s, e2e %s s, 32-bit Wine machine %s s, e2e32 %s s\n' \
+	    $$(for phase in host asan fuzz windows medium e2e wine32 e2e32; do \
 	        cat $$phase 2>/dev/null | awk '{t += $$1} END {printf "%.0f\n", t / 1000}'; done)
 
 test-clock:
@@ -31,7 +31,7 @@ build: host host-asan win32 win64
 
 # The code's style is .clang-format's: `make test` refuses code that it would change, and
 # `make format` changes it.
-SOURCES = $(shell find app probe actions procedures framework platform medium winsim tests e2e \
+SOURCES = $(shell find app probe actions procedures framework platform medium winsim tests e2e fuzz \
     -name '*.cpp' -o -name '*.h')
 format-check: deps
 	@clang-format --dry-run --Werror $(SOURCES) || { echo 'make format puts it right' >&2; exit 1; }
@@ -50,6 +50,22 @@ host host-asan: deps
 	@ctest --preset $@ -R InstallThenUninstallGivesBackTheOtherLines --verbose | grep 'round trips'
 	@if [ $@ = host ]; then $(COVERAGE); fi
 	$(call clock-stop,$(if $(filter host,$@),host,asan))
+
+# The fuzz targets (fuzz/), built with clang, libFuzzer and the sanitizers in build/fuzz. `make
+# fuzz` fuzzes each for FUZZ_SECONDS; `make test` replays the corpus and fuzzes each briefly.
+FUZZ_SECONDS ?= 60
+fuzz: fuzz-build
+	bash fuzz/run.sh $(FUZZ_SECONDS)
+
+fuzz-replay: fuzz-build
+	$(clock-start)
+	bash fuzz/run.sh replay
+	bash fuzz/run.sh 4
+	$(call clock-stop,fuzz)
+
+fuzz-build: deps
+	cmake --preset fuzz >/dev/null
+	cmake --build --preset fuzz -j$(JOBS)
 
 # Which lines of the actions and procedures the host tests executed (the plain run's).
 COVERAGE = gcovr --root . --filter actions/ --filter procedures/ --exclude-directories '.*_sanitized\.dir' \

@@ -41,8 +41,11 @@ int CheckAgainstManifest(LPCSTR path, LPCSTR mediumFile) {
         for (char *space = line; *space; ++space)
             if (*space == ' ') {
                 *space = '\0';
+                // The numbers are the rest of the line: a zero byte in it does not end them.
                 if (lstrcmpiA(line, mediumFile) == 0)
-                    return lstrcmpiA(space + 1, numbers) == 0 ? MediumFileIntact : MediumFileDamaged;
+                    return lstrcmpiA(space + 1, numbers) == 0 && space + 1 + lstrlenA(numbers) == line + length
+                               ? MediumFileIntact
+                               : MediumFileDamaged;
                 break;
             }
     }

@@ -28,6 +28,8 @@ const ULONGLONG PagingFileKilobytes = 307200;
 // The record of the swap file: whether it was moved, and under the settings' own names what
 // they held before (a name without a value: the setting was absent).
 const char SwapFileMovedValue[] = "SwapFileMoved";
+// And whether the install made the [386Enh] section, which then goes again with the settings.
+const char PagingSectionMadeValue[] = "PagingSectionMade";
 // The longest setting a record takes, in characters.
 const DWORD LongestSetting = 255;
 
@@ -167,20 +169,40 @@ bool SetString(HKEY key, const char *name, const char *value) {
                           static_cast<DWORD>(lstrlenA(value) + 1)) == ERROR_SUCCESS;
 }
 
+// A number of a record; 0 where it holds none.
+DWORD RecordedNumber(HKEY key, const char *name) {
+    DWORD number = 0, type = REG_NONE, size = sizeof number;
+    if (!key || RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE *>(&number), &size) != ERROR_SUCCESS)
+        return 0;
+    return number;
+}
+
 // Whether `key` says that the swap file was moved; such a record holds the machine's own
 // settings.
-bool HoldsMovedRecord(HKEY key) {
-    DWORD moved = 0, type = REG_NONE, size = sizeof moved;
-    return key &&
-           RegQueryValueExA(key, SwapFileMovedValue, nullptr, &type, reinterpret_cast<BYTE *>(&moved), &size) ==
-               ERROR_SUCCESS &&
-           moved != 0;
+bool HoldsMovedRecord(HKEY key) { return RecordedNumber(key, SwapFileMovedValue) != 0; }
+
+// Whether SYSTEM.INI has a [386Enh] section, with settings or without (a remark alone, say). A
+// list of sections too long to read through counts as having it.
+bool HasPagingSection() {
+    char names[1024];
+    DWORD length = GetPrivateProfileStringA(nullptr, nullptr, "", names, sizeof names, ProfileFile);
+    if (length >= sizeof names - 2) return true;
+    for (const char *name = names; *name; name += lstrlenA(name) + 1)
+        if (lstrcmpiA(name, PagingSection) == 0) return true;
+    return false;
 }
 
 // The record made before the settings were first changed, if there is one to be opened.
 HKEY OpenEarlyRecord() {
     HKEY key;
     return RegOpenKeyA(HKEY_LOCAL_MACHINE, SwapFileRecordKey, &key) == ERROR_SUCCESS ? key : nullptr;
+}
+
+// Only an absent setting answers with whichever default it is given.
+bool IsSettingPresent(const char *name) {
+    char value[2];
+    return !(GetPrivateProfileStringA(PagingSection, name, "1", value, sizeof value, ProfileFile) && value[0] == '1' &&
+             GetPrivateProfileStringA(PagingSection, name, "0", value, sizeof value, ProfileFile) && value[0] == '0');
 }
 
 // Writes into `key` what the two settings hold now: each under its own name, or no value where
@@ -190,16 +212,15 @@ int RecordCurrentSettings(HKEY key) {
     bool written = true;
     for (const char *name : PagingKeys) {
         // One byte more than the longest setting and its zero: a value that fills it was cut.
-        char value[LongestSetting + 2], other[2];
-        // Only an absent setting answers with whichever default it is given.
+        char value[LongestSetting + 2];
         if (GetPrivateProfileStringA(PagingSection, name, "0", value, sizeof value, ProfileFile) > LongestSetting)
             return PagingSettingTooLong;
-        if (value[0] == '0' && !value[1] &&
-            GetPrivateProfileStringA(PagingSection, name, "1", other, sizeof other, ProfileFile) && other[0] == '1')
+        if (value[0] == '0' && !value[1] && !IsSettingPresent(name))
             RegDeleteValueA(key, name);
         else
             written &= SetString(key, name, value);
     }
+    written &= SetDword(key, PagingSectionMadeValue, !HasPagingSection());
     return written && SetDword(key, SwapFileMovedValue, 1);
 }
 
@@ -224,6 +245,7 @@ bool CopyRecord(HKEY from, HKEY to) {
         else
             RegDeleteValueA(to, name);
     }
+    written &= SetDword(to, PagingSectionMadeValue, RecordedNumber(from, PagingSectionMadeValue));
     return written && SetDword(to, SwapFileMovedValue, 1);
 }
 
@@ -239,13 +261,21 @@ int RestoreFromRecord(HKEY marker) {
     for (const char *key : PagingKeys) {
         char value[LongestSetting + 2];
         bool present = ReadRecordedSetting(marker, key, value);
-        // A setting that was absent is taken out again.
-        WritePagingSetting(key, present ? value : nullptr);
+        // A setting that was absent is taken out again, each line that names it: the one read
+        // first may have stood before another. A file edited by hand names it a few times at
+        // most; the bound ends it where a delete leaves the setting readable all the same.
+        if (present)
+            WritePagingSetting(key, value);
+        else
+            for (int lines = 0; lines < 16 && WritePagingSetting(key, nullptr) && IsSettingPresent(key); ++lines) {
+            }
         anyPresent = anyPresent || present;
     }
-    // A section that the install had to create goes again once it is empty.
+    // A section that the install had to create goes again once it is empty; one that was there,
+    // if only with remarks, stays.
     char names[4];
-    if (!anyPresent && GetPrivateProfileStringA(PagingSection, nullptr, "", names, sizeof names, ProfileFile) == 0)
+    if (!anyPresent && RecordedNumber(marker, PagingSectionMadeValue) &&
+        GetPrivateProfileStringA(PagingSection, nullptr, "", names, sizeof names, ProfileFile) == 0)
         WritePagingSetting(nullptr, nullptr);
     FlushProfile();
     return PagingRestored;

@@ -118,6 +118,29 @@ void PlatformFacts(void (*report)(const char *key, const char *value)) {
     char keys[128];
     DWORD listed = GetPrivateProfileStringA("386Enh", nullptr, "", keys, sizeof keys, "system.ini");
     say("profile.keys", Hex(std::string(keys, listed + 1)));
+    // A zero byte in a setting, and a setting's name on a line without "=", which is then written.
+    WriteBytes(ini.c_str(), std::string("[386Enh]\r\nPagingDrive=ab\0cd\r\nMaxPagingFileSize\r\n", 48));
+    char value[16];
+    DWORD read = GetPrivateProfileStringA("386Enh", "PagingDrive", "", value, sizeof value, "system.ini");
+    say("profile.zero", std::to_string(read) + " " + Hex(std::string(value, read + 1)));
+    GetPrivateProfileStringA("386Enh", "MaxPagingFileSize", "none", value, sizeof value, "system.ini");
+    listed = GetPrivateProfileStringA("386Enh", nullptr, "", keys, sizeof keys, "system.ini");
+    say("profile.nameonly.read", std::string(value) + " " + Hex(std::string(keys, listed + 1)));
+    WritePrivateProfileStringA("386Enh", "MaxPagingFileSize", "1", "system.ini");
+    say("profile.nameonly", FileBytes(ini.c_str()));
+    // A setting named twice in its section: which line is read, and which written.
+    WriteBytes(ini.c_str(), "[386Enh]\r\nPagingDrive=a\r\nPagingDrive=b\r\n");
+    GetPrivateProfileStringA("386Enh", "PagingDrive", "", value, sizeof value, "system.ini");
+    WritePrivateProfileStringA("386Enh", "PagingDrive", "c", "system.ini");
+    say("profile.twice", std::string(value) + " " + FileBytes(ini.c_str()));
+    // A section named twice: whether the second is read.
+    WriteBytes(ini.c_str(), "[386Enh]\r\nother=1\r\n[boot]\r\n[386Enh]\r\nPagingDrive=a\r\n");
+    GetPrivateProfileStringA("386Enh", "PagingDrive", "none", value, sizeof value, "system.ini");
+    say("profile.twosections", value);
+    // The sections' names, also of one that holds no setting.
+    WriteBytes(ini.c_str(), "[boot]\r\nshell=x\r\n[386Enh]\r\n;a remark\r\n");
+    listed = GetPrivateProfileStringA(nullptr, nullptr, "", keys, sizeof keys, "system.ini");
+    say("profile.sections", Hex(std::string(keys, listed + 1)));
 
     // Read-only and hidden files, as a person or another program may have made them.
     WriteBytes("C:\\attr-a.txt", "a");

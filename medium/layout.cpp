@@ -139,19 +139,16 @@ std::vector<std::string> CheckManifest(const std::string &folder) {
     const std::string manifestName = ManifestPath;
     std::ifstream in(fs::path(folder) / (ManifestPath + 1), std::ios::binary);
     if (!in) return {};
-    // "PATH SIZE CRC" with single spaces, empty lines passed over. Setup passes over any other
-    // line too, but one that `make medium` did not write is refused here.
+    // Read as Setup reads it: CR and LF end lines, and a line names the file whose path stands
+    // before its first space; the first line that names a file counts. Setup passes over every
+    // other line, and so does this check.
     std::vector<std::pair<std::string, std::string>> entries;  // the path in lower case, the numbers
-    std::string line;
-    for (int number = 1; std::getline(in, line); ++number) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.empty()) continue;
-        size_t first = line.find(' '), second = line.find(' ', first + 1);
-        if (first == 0 || second == std::string::npos || second == first + 1 || second + 1 == line.size() ||
-            line.find_first_not_of("0123456789", first + 1) != second ||
-            line.find_first_not_of("0123456789abcdefABCDEF", second + 1) != std::string::npos)
-            return {manifestName + ": line " + std::to_string(number) + " is not \"PATH SIZE CRC\""};
-        entries.push_back({Lower(line.substr(0, first)), line.substr(first + 1)});
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()), line;
+    for (size_t start = 0, end; start < text.size(); start = end + 1) {
+        end = std::min(text.find_first_of("\r\n", start), text.size());
+        line = text.substr(start, end - start);
+        size_t space = line.find(' ');
+        if (space != std::string::npos) entries.push_back({Lower(line.substr(0, space)), line.substr(space + 1)});
     }
     std::vector<std::string> problems;
     for (const MediumFile &file : MediumLayout()) {

@@ -11,6 +11,7 @@ const char *const FixedFiles[] = {
     "c:\\config.sys",
     "c:\\CONFIG.SSS",
     "c:\\CONFIG.SSO",
+    ToolFolder,  // made by the install: a log there would stop it
     "c:\\ltdrv\\95drv.exe",
     "c:\\ltdrv\\Vave_R.exe",
     "\\95-98\\95drv.exe",

@@ -4,8 +4,9 @@
 #define SETUP_PROCEDURES_SETUP_FILES_H
 
 // Whether `path` names, in any spelling, CONFIG.SYS or its work copies, SYSTEM.INI, a file that
-// the install places, a work copy of one (by its name, in any folder), a file it reads from the
-// medium, Setup.exe itself, or the swap file that the uninstall deletes.
+// the install places or the folder it makes for them, a work copy of one (by its name, in any
+// folder), a file it reads from the medium, Setup.exe itself, or the swap file that the
+// uninstall deletes.
 bool IsSetupFile(const char *path);
 
 #endif

@@ -4,10 +4,12 @@
 # commands, wine64 the 64-bit half): the 32-bit half breaks the launcher here.
 # fonts-wine and the X libraries after it decide how Wine draws the screenshots; Wine only
 # recommends them, so they are named here to be the same on every machine.
+# clang-14 builds the fuzz targets; its libFuzzer and sanitizer runtimes are in libclang-rt-14-dev,
+# which clang only recommends.
 # debootstrap makes the i386 root of the 32-bit Wine machine (scripts/wine32-machine.sh), which
 # runs the shipping Setup.exe; the rest of that machine comes from Debian's archive when made.
 set -euo pipefail
-packages=(make cmake ccache g++ googletest libgtest-dev python3 gcovr clang-format
+packages=(make cmake ccache g++ googletest libgtest-dev python3 gcovr clang-format clang-14 libclang-rt-14-dev
           g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
           wine wine64 fonts-wine
           libxrender1 libxrandr2 libxcursor1 libxi6 libxinerama1 libxcomposite1 libxfixes3 libxxf86vm1

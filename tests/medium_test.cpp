@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 
 #include "medium/layout.h"
 
@@ -70,8 +71,16 @@ TEST_F(DriversFolder, TheManifestNamesEachFileThatDisagreesWithIt) {
         {"as written", [] {}, ""},
         {"a changed byte", [&] { write("NT/ZIV.sys", "another driver"); }, "\\NT\\ZIV.sys: 14 bytes, CRC-32 "},
         {"no entry", [&] { write("MANIFEST.TXT", "\\Vave_R.exe 1 00000000\r\n"); }, "\\95-98\\95drv.exe: not listed"},
-        {"a line that is no entry", [&] { write("MANIFEST.TXT", "\r\n\\FCHK1.DAT 5 nothex\r\n"); },
-         "\\MANIFEST.TXT: line 2 is not \"PATH SIZE CRC\""},
+        {"a line that is no entry, passed over as Setup does",
+         [&] { std::ofstream(fs::path(folder) / "MANIFEST.TXT", std::ios::binary | std::ios::app) << "no entry\r"; },
+         ""},
+        {"numbers that are not the file's, on the first line that names it",
+         [&] {
+             std::ifstream in(fs::path(folder) / "MANIFEST.TXT", std::ios::binary);
+             std::string written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+             write("MANIFEST.TXT", "\\FCHK1.DAT 5 nothex\r" + written);
+         },
+         "\\FCHK1.DAT: "},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);

@@ -117,9 +117,16 @@ FileSystem::FileSystem() {
     MapDrive('C', DRIVE_FIXED);
 }
 
-FileSystem::~FileSystem() {
+FileSystem::FileSystem(const std::string &hostRoot) : m_hostRoot(hostRoot), m_ownsHostRoot(false) {
     std::error_code ignored;
     fs::remove_all(m_hostRoot, ignored);
+    fs::create_directories(m_hostRoot);
+    MapDrive('C', DRIVE_FIXED);
+}
+
+FileSystem::~FileSystem() {
+    std::error_code ignored;
+    if (m_ownsHostRoot) fs::remove_all(m_hostRoot, ignored);
 }
 
 Drive &FileSystem::MapDrive(char letter, UINT type) {

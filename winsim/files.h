@@ -33,7 +33,10 @@ bool Spend(Drive *d, size_t bytes);
 class FileSystem {
 public:
     FileSystem();  // a fresh host folder with drive C:
+    // On `hostRoot`, emptied first and left in place at the end: a machine made many times over.
+    explicit FileSystem(const std::string &hostRoot);
     ~FileSystem();
+    const std::string &HostRoot() const { return m_hostRoot; }
 
     // Windows paths are resolved as Windows resolves them: letters without regard to case, "\\x"
     // on the current drive, "x:" prefixes, relative names in the current folder.
@@ -99,17 +102,18 @@ public:
     void AfterPowerCut(bool lose);
 
 private:
-    // The calls that keep this bookkeeping.
-    friend BOOL WINAPI ::SetFileAttributesA(LPCSTR, DWORD);
-    friend BOOL WINAPI ::CopyFileA(LPCSTR, LPCSTR, BOOL);
-    friend BOOL WINAPI ::MoveFileA(LPCSTR, LPCSTR);
-    friend BOOL WINAPI ::DeleteFileA(LPCSTR);
+    // The calls that keep this bookkeeping (the parentheses keep clang from reading "BOOL::").
+    friend BOOL WINAPI(::SetFileAttributesA)(LPCSTR, DWORD);
+    friend BOOL WINAPI(::CopyFileA)(LPCSTR, LPCSTR, BOOL);
+    friend BOOL WINAPI(::MoveFileA)(LPCSTR, LPCSTR);
+    friend BOOL WINAPI(::DeleteFileA)(LPCSTR);
 
     struct Opening {
         DWORD access, share;
     };
 
     std::string m_hostRoot;
+    bool m_ownsHostRoot = true;
     std::set<std::string> m_locked, m_readOnly, m_protectedFolders;
     std::map<std::string, DWORD> m_attributes;  // hidden and system bits by host path
     std::set<std::string> m_failingCopies, m_failingMoves, m_failingDeletes;

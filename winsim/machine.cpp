@@ -8,7 +8,14 @@ namespace {
 Machine *g_current = nullptr;
 }
 
-Machine::Machine() : FileHandles(static_cast<FileSystem &>(*this)) {
+Machine::Machine() : FileHandles(static_cast<FileSystem &>(*this)) { Begin(); }
+
+Machine::Machine(const std::string &hostRoot)
+    : FileSystem(hostRoot), FileHandles(static_cast<FileSystem &>(*this)) {
+    Begin();
+}
+
+void Machine::Begin() {
     if (g_current) {
         std::fprintf(stderr, "winsim: only one simulated machine at a time\n");
         std::abort();

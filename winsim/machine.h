@@ -5,6 +5,7 @@
 #ifndef SETUP_WINSIM_MACHINE_H
 #define SETUP_WINSIM_MACHINE_H
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -31,11 +32,20 @@ class Machine : public Version,
                 public Power {
 public:
     Machine();
+    // A machine on the host folder `hostRoot`, which it empties and leaves behind: one made once
+    // for a long run of inputs, and Reset between them.
+    explicit Machine(const std::string &hostRoot);
     ~Machine();
     Machine(const Machine &) = delete;
     Machine &operator=(const Machine &) = delete;
 
     static Machine &Current();
+
+    // As freshly made, on the same host folder: nothing of the last run is left.
+    void Reset();
+    // Every file and folder on every drive (bytes and attributes) and every registry key and
+    // value, by name: what two runs are compared by.
+    std::map<std::string, std::string> Contents();
 
     // Presets for the Windows versions the program knows.
     void SetWindows95();
@@ -75,6 +85,7 @@ public:
     BOOL Succeed(const std::string &call);
 
 private:
+    void Begin();  // becomes the current machine, a Windows 98
     void SetVersion(const VersionRecord &record);
 };
 

@@ -23,10 +23,10 @@ bool IsAnySection(const std::string &line) {
     return b != std::string::npos && line[b] == '[';
 }
 
+// A line's setting name: before its "=", or the whole line where it has none (a setting without
+// a value, which reads as absent and is not listed, but is written over and deleted like any).
 std::string KeyOf(const std::string &line) {
-    size_t eq = line.find('=');
-    if (eq == std::string::npos) return "";
-    std::string key = line.substr(0, eq);
+    std::string key = line.substr(0, line.find('='));
     size_t b = key.find_first_not_of(" \t"), e = key.find_last_not_of(" \t");
     return b == std::string::npos ? "" : key.substr(b, e - b + 1);
 }
@@ -37,6 +37,7 @@ std::vector<std::string> ProfileLines(const std::string &host) {
     std::istringstream in(ReadHostFile(host));
     for (std::string line; std::getline(in, line);) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
+        line.erase(std::min(line.find('\0'), line.size()));  // a line ends at a zero byte
         if (line.find_first_not_of(" \t") != std::string::npos) lines.push_back(line);
     }
     return lines;
@@ -52,24 +53,32 @@ std::string ProfileName(Machine &m, LPCSTR file) {
 
 }  // namespace
 
-// A value, or with no key the section's key names, each ending in a zero, and one more zero.
+// A value, or with no key the section's key names, or with no section either the sections' names,
+// each ending in a zero, and one more zero.
 DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR fallback, LPSTR buffer, DWORD size,
                                       LPCSTR file) {
     Machine &m = Machine::Current();
     std::string answer = fallback ? fallback : "";
     bool list = !key;
     if (list) answer.clear();
-    bool inSection = false;
+    bool inSection = false, sectionRead = false;  // only the first section of that name is read, as by Wine
     for (const std::string &line : ProfileLines(m.HostPath(ProfileName(m, file ? file : "win.ini")))) {
         if (IsAnySection(line)) {
-            inSection = section && IsSectionLine(line, section);
+            sectionRead = sectionRead || inSection;
+            inSection = section && !sectionRead && IsSectionLine(line, section);
+            // Named only when closed, as a section is found by its name only then, and not when
+            // empty: the list, whose names end in a zero and which ends in one more, has no room for it.
+            size_t b = line.find('['), e = line.find(']', b);
+            if (!section && e != std::string::npos && e > b + 1)
+                answer += line.substr(b + 1, e - b - 1) + std::string(1, '\0');
             continue;
         }
         std::string name = KeyOf(line);
         if (!inSection || name.empty()) continue;
         if (list) {
-            answer += name + std::string(1, '\0');
+            if (line.find('=') != std::string::npos) answer += name + std::string(1, '\0');  // as Wine lists them
         } else if (SameNoCase(name, key)) {
+            if (line.find('=') == std::string::npos) break;
             std::string value = line.substr(line.find('=') + 1);
             size_t b = value.find_first_not_of(" \t"), e = value.find_last_not_of(" \t");
             answer = b == std::string::npos ? "" : value.substr(b, e - b + 1);
@@ -126,7 +135,7 @@ BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value,
         } else {
             size_t found = end, last = start;
             for (size_t i = start + 1; i < end; ++i) {
-                if (SameNoCase(KeyOf(lines[i]), key)) found = i;
+                if (found == end && SameNoCase(KeyOf(lines[i]), key)) found = i;  // the first, as it is read
                 if (lines[i].find_first_not_of(" \t") != std::string::npos) last = i;
             }
             if (found != end) {

@@ -44,16 +44,16 @@ public:
     void FailValuesIn(const std::string &path) { m_refusedValueKeys.insert(path); }
 
 private:
-    // The calls that keep this bookkeeping.
-    friend LONG WINAPI ::RegOpenKeyA(HKEY, LPCSTR, PHKEY);
-    friend LONG WINAPI ::RegOpenKeyExA(HKEY, LPCSTR, DWORD, REGSAM, PHKEY);
-    friend LONG WINAPI ::RegCreateKeyA(HKEY, LPCSTR, PHKEY);
-    friend LONG WINAPI ::RegCloseKey(HKEY);
-    friend LONG WINAPI ::RegSetValueExA(HKEY, LPCSTR, DWORD, DWORD, const BYTE *, DWORD);
-    friend LONG WINAPI ::RegQueryValueExA(HKEY, LPCSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD);
-    friend LONG WINAPI ::RegDeleteValueA(HKEY, LPCSTR);
-    friend LONG WINAPI ::RegEnumKeyA(HKEY, DWORD, LPSTR, DWORD);
-    friend LONG WINAPI ::RegDeleteKeyA(HKEY, LPCSTR);
+    // The calls that keep this bookkeeping (the parentheses keep clang from reading "BOOL::").
+    friend LONG WINAPI(::RegOpenKeyA)(HKEY, LPCSTR, PHKEY);
+    friend LONG WINAPI(::RegOpenKeyExA)(HKEY, LPCSTR, DWORD, REGSAM, PHKEY);
+    friend LONG WINAPI(::RegCreateKeyA)(HKEY, LPCSTR, PHKEY);
+    friend LONG WINAPI(::RegCloseKey)(HKEY);
+    friend LONG WINAPI(::RegSetValueExA)(HKEY, LPCSTR, DWORD, DWORD, const BYTE *, DWORD);
+    friend LONG WINAPI(::RegQueryValueExA)(HKEY, LPCSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD);
+    friend LONG WINAPI(::RegDeleteValueA)(HKEY, LPCSTR);
+    friend LONG WINAPI(::RegEnumKeyA)(HKEY, DWORD, LPSTR, DWORD);
+    friend LONG WINAPI(::RegDeleteKeyA)(HKEY, LPCSTR);
 
     // Walks `path` down from `key`. What is missing is made when `create` is set; `checked`
     // makes nothing below a key that refuses access or changes, as the calls see it.

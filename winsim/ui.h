@@ -91,7 +91,7 @@ public:
 
 private:
     // The calls that keep this bookkeeping.
-    friend INT_PTR WINAPI ::DialogBoxParamA(HINSTANCE, LPCSTR, HWND, DLGPROC, LPARAM);
+    friend INT_PTR WINAPI(::DialogBoxParamA)(HINSTANCE, LPCSTR, HWND, DLGPROC, LPARAM);
 
     Window *CreateWindowRecord();
     std::vector<std::unique_ptr<Window>> m_windows;
