@@ -10,8 +10,7 @@ Machine *g_current = nullptr;
 
 Machine::Machine() : FileHandles(static_cast<FileSystem &>(*this)) { Begin(); }
 
-Machine::Machine(const std::string &hostRoot)
-    : FileSystem(hostRoot), FileHandles(static_cast<FileSystem &>(*this)) {
+Machine::Machine(const std::string &hostRoot) : FileSystem(hostRoot), FileHandles(static_cast<FileSystem &>(*this)) {
     Begin();
 }
 
