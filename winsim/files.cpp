@@ -82,13 +82,12 @@ std::string MatchEntry(const std::string &dir, const std::string &name) {
     return name;
 }
 
-// Where the name that begins at `at` ends: at the next backslash, read a character at a time in
-// the machine's code page, where the second byte of a double-byte character may be a backslash's.
+// Where the name that begins at `at` ends: at the next backslash, read a character at a time as
+// CharNextA reads them, since the second byte of a double-byte character may be a backslash's.
 size_t NameEnd(const std::string &path, size_t at) {
-    const Machine &m = Machine::Current();
-    while (at < path.size() && path[at] != '\\')
-        at += m.LeadByte(static_cast<BYTE>(path[at])) && at + 1 < path.size() ? 2 : 1;
-    return at;
+    const char *p = path.c_str() + at;
+    while (*p && *p != '\\') p = CharNextA(p);
+    return static_cast<size_t>(p - path.c_str());
 }
 
 }  // namespace
